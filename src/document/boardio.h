@@ -1,0 +1,42 @@
+#pragma once
+
+// Reading and writing board documents: ".vd" is UTF-8 JSON, ".vdz" the same
+// bytes as a gzip stream. The format is described in docs/vd-format.md.
+
+#include "board.h"
+#include "error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <string_view>
+
+namespace lw {
+
+enum class Compression { None, Gzip };
+
+// Called with rising fractions from 0 to 1 while a document is read.
+using ProgressFn = std::function<void(double fraction)>;
+
+inline constexpr int kFormatVersion = 1;
+inline constexpr const char* kFormatName = "loomwright-board";
+
+// Reads a document; gzip is recognised by its magic bytes, not by the name.
+// Throws Error naming the file and what is wrong (with the JSON path or the
+// byte offset where there is one). Never returns a half-read board.
+Board readBoard(const QString& path, const ProgressFn& progress = {});
+
+// Parses the JSON text of a document. sourceName only labels messages.
+Board parseBoard(std::string_view json, const QString& sourceName,
+                 const ProgressFn& progress = {});
+
+// The JSON text of a document: deterministic (same board, same bytes) and
+// independent of the process locale.
+QByteArray serializeBoard(const Board& board);
+
+// Writes atomically: the previous file survives any failure. Throws Error.
+void writeBoard(const Board& board, const QString& path,
+                Compression compression);
+
+}  // namespace lw

@@ -1,0 +1,17 @@
+#pragma once
+
+// Like QTEST_MAIN, but headless unless the caller chose a platform, so that
+// widget tests run the same from ctest, a terminal or CI.
+#include <QApplication>
+#include <QtTest>
+
+#define LW_QTEST_MAIN(TestClass)                                  \
+  int main(int argc, char** argv) {                               \
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))           \
+      qputenv("QT_QPA_PLATFORM", "offscreen");                    \
+    QApplication app(argc, argv);                                 \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                      \
+    TestClass tc;                                                 \
+    QTEST_SET_MAIN_SOURCE_PATH                                    \
+    return QTest::qExec(&tc, argc, argv);                         \
+  }
