@@ -1,0 +1,63 @@
+#pragma once
+
+// The widget that shows a GridModel: row 0 as the column titles, the
+// visible data rows below, hidden columns hidden, Boolean columns as check
+// boxes. It owns its model; program code reads and writes the grid through
+// grid() and hears beforeMove/selectionChanged there.
+//
+// A click or a keyboard move makes the cell current through the model, so
+// the user raises the same notifications as code, in the order beforeMove,
+// selectionChanged, then cellClicked. A move cancelled in beforeMove snaps
+// back. Clicking a column title raises beforeSort, sorts by that column in
+// the generic order and raises afterSort; the current column stays.
+#include <QTableView>
+
+#include <map>
+
+#include "gridmodel.h"
+
+namespace lw {
+
+class GridView : public QTableView {
+  Q_OBJECT
+
+ public:
+  explicit GridView(QWidget* parent = nullptr);
+
+  GridModel* grid() const { return mGrid; }
+
+  // Off for grids whose row order means something (the rules grid).
+  void setUserSortable(bool sortable) { mUserSortable = sortable; }
+  // Scrolls the cell into view; while redraw is off, once it is back on.
+  void showCell(int row, int column);
+  // Fits columns first..last to their title and contents, hidden rows
+  // included, plus extraPixels. Per column only the few longest texts are
+  // measured, which bounds the cost at 100,000 rows.
+  void autoSize(int first, int last, int extraPixels);
+  void refresh() { viewport()->update(); }
+
+ signals:
+  void cellClicked(int row, int column);  // grid row
+  void beforeSort(int column);
+  void afterSort(int column);
+
+ private:
+  void syncCurrent();  // Qt's current index follows the grid's
+  void applyColumns();
+  void onQtCurrentChanged(const QModelIndex& current);
+  void onPresented();
+  void onTitleClicked(int column);
+  int widthOfColumn(int column) const;
+
+  GridModel* mGrid;
+  bool mSyncing = false;
+  bool mUserSortable = true;
+  int mShowRow = -1;  // showCell waiting for redraw
+  int mShowColumn = 0;
+  std::map<int, int> mPendingWidths;  // autoSize waiting for redraw
+};
+
+// Lengths in twips (1/1440 inch) to pixels on the widget's screen.
+int twipsToPixels(int twips, const QWidget& widget);
+
+}  // namespace lw
