@@ -1,0 +1,23 @@
+#pragma once
+
+// loomwright-cli: batch work on board documents without the window.
+//
+//   loomwright-cli info FILE        units, files, layers, entity counts
+//   loomwright-cli validate FILE    can Loomwright load it?
+//   loomwright-cli convert IN OUT   .vd <-> .vdz by OUT's extension
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace lw {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed =
+    1;  // a file could not be read, written or used
+inline constexpr int kExitUsage = 2;  // the command line was wrong
+
+// Runs one command line; args are the arguments after the program name.
+// Results go to out, messages naming the file at fault to err.
+int runCli(const QStringList& args, QTextStream& out, QTextStream& err);
+
+}  // namespace lw

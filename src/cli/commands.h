@@ -1,0 +1,19 @@
+#pragma once
+
+// The commands of loomwright-cli. Each takes its operands, already counted
+// by the dispatcher, and returns an exit status; lw::Error escapes to the
+// dispatcher, which reports it.
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace lw {
+
+int infoCommand(const QStringList& operands, QTextStream& out,
+                QTextStream& err);
+int validateCommand(const QStringList& operands, QTextStream& out,
+                    QTextStream& err);
+int convertCommand(const QStringList& operands, QTextStream& out,
+                   QTextStream& err);
+
+}  // namespace lw
