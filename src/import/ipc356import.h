@@ -1,0 +1,85 @@
+#pragma once
+
+// Importing an IPC-D-356 / IPC-D-356A test netlist as a board document with
+// probes placed: what the command line's "import" and the window's
+// "Import IPC-D-356..." call. Qt Core only. The same file and options always
+// give the same board. See docs/import.md.
+
+#include "board.h"
+#include "error.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <map>
+#include <optional>
+
+namespace lw {
+
+enum class ProbeSide { Bottom, Top, Both };
+enum class ProbeSize { Mil100 = 100, Mil75 = 75, Mil50 = 50 };
+
+struct ImportOptions {
+  ProbeSide side = ProbeSide::Bottom;
+  ProbeSize probeSize = ProbeSize::Mil100;
+  // Smallest pad side a probe may land on, in mil; 0 takes the probe
+  // size's own minimum (minimumPadMils).
+  double minPadMils = 0;
+};
+
+struct ImportSummary {
+  QString fileName;
+  QString units;  // as the file gave them, e.g. "CUST 0"
+  PageUnits pageUnits = PageUnits::Mil;
+  int lines = 0;
+  int featureRecords = 0;  // 3x7 and 0x7 records read
+  int components = 0;
+  int pins = 0;
+  int vias = 0;
+  int toolingHoles = 0;
+  int fiducials = 0;
+  int nets = 0;  // named nets; "N/C" and blank are none
+  int accessPointsTop = 0;
+  int accessPointsBottom = 0;
+  int noConnectFeatures = 0;  // pins and vias on "N/C": never probed
+  int unnamedFeatures = 0;    // pins and vias with a blank net field
+  int probesPlaced = 0;
+  int unplacedNoAccess = 0;     // no pad or via reachable from the side
+  int unplacedPadTooSmall = 0;  // every reachable pad below the minimum
+  int unplacedTooClose = 0;     // every acceptable pad too near a probe
+  bool outlineFromFile = false;
+  bool maskNamesOpenSides = false;
+  std::map<QString, int> skippedRecords;  // record code -> count
+  QStringList problems;                   // "line N: ..."
+  ImportOptions options;
+};
+
+struct ImportResult {
+  Board board;
+  ImportSummary summary;
+};
+
+// Throws Error when the file cannot be read, holds no usable feature record
+// or uses units that cannot be converted. Malformed lines are skipped and
+// listed in the summary's problems.
+ImportResult importIpc356(const QString& path, const ImportOptions& options);
+// The same for text already in memory; fileName names the board's file.
+ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
+                              const ImportOptions& options);
+
+// Several lines for the user, ending with a line break.
+QString formatSummary(const ImportSummary& summary);
+
+double minimumPadMils(ProbeSize size) noexcept;
+// "bottom", "top", "both"; "100", "75", "50".
+std::optional<ProbeSide> probeSideFromText(QStringView text);
+std::optional<ProbeSize> probeSizeFromText(QStringView text);
+
+// Texts of "PLACEMENT_REASON" on unplaced probes.
+inline constexpr const char* kReasonNoAccess = "No access from the probe side";
+inline constexpr const char* kReasonPadTooSmall = "Pads below the minimum size";
+inline constexpr const char* kReasonTooClose = "Too close to other probes";
+
+}  // namespace lw
