@@ -1,0 +1,296 @@
+#include "boardscene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace lw {
+namespace {
+
+QPointF rotated(double x, double y, int rotation) noexcept {
+  switch (rotation) {
+    case 90:
+      return {-y, x};
+    case 180:
+      return {-x, -y};
+    case 270:
+      return {y, -x};
+    default:
+      return {x, y};
+  }
+}
+
+float normalisedAngle(double degrees) noexcept {
+  double a = std::fmod(degrees, 360.0);
+  if (a < 0) a += 360;
+  return static_cast<float>(a);
+}
+
+int kindRank(EntityKind kind) noexcept {
+  // Large outlines behind, small filled features in front.
+  switch (kind) {
+    case EntityKind::Outline:
+      return 0;
+    case EntityKind::MechanicalPart:
+      return 1;
+    case EntityKind::Component:
+      return 2;
+    case EntityKind::MechanicalHole:
+      return 3;
+    case EntityKind::ToolingHole:
+      return 4;
+    case EntityKind::Fiducial:
+      return 5;
+    case EntityKind::Pin:
+      return 6;
+    case EntityKind::Via:
+      return 7;
+    case EntityKind::AccessPoint:
+      return 8;
+    case EntityKind::Probe:
+      return 9;
+  }
+  return 10;
+}
+
+// Looks up each entity's file, remembering the last one: entities of one
+// file come in long runs.
+class FileLookup {
+ public:
+  explicit FileLookup(const Board& board) : mBoard(board) {}
+  const BoardFile* operator()(int number) {
+    if (mLast && mLast->number == number) return mLast;
+    mLast = mBoard.file(number);
+    return mLast;
+  }
+
+ private:
+  const Board& mBoard;
+  const BoardFile* mLast = nullptr;
+};
+
+// QRectF::united skips empty rectangles; points and lines count here.
+QRectF boundingBox(std::span<const QPointF> points) {
+  double left = points[0].x(), right = left;
+  double top = points[0].y(), bottom = top;
+  for (const QPointF& p : points) {
+    left = std::min(left, p.x());
+    right = std::max(right, p.x());
+    top = std::min(top, p.y());
+    bottom = std::max(bottom, p.y());
+  }
+  return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+}  // namespace
+
+LayerSide layerSide(const Layer& layer) {
+  switch (layer.type) {
+    case 1:
+    case 6:
+    case 15:
+      return LayerSide::Top;
+    case 2:
+    case 7:
+    case 16:
+      return LayerSide::Bottom;
+    default:
+      break;
+  }
+  if (layer.name == QLatin1String("PROBE_TOP")) return LayerSide::Top;
+  if (layer.name == QLatin1String("PROBE_BOT")) return LayerSide::Bottom;
+  return LayerSide::Both;
+}
+
+QSizeF BoardScene::worldHalfExtent(const SceneItem& item) noexcept {
+  const double a = item.angle;
+  if (a == 0 || a == 180) return {item.halfWidth, item.halfHeight};
+  if (a == 90 || a == 270) return {item.halfHeight, item.halfWidth};
+  const double r = std::hypot(item.halfWidth, item.halfHeight);
+  return {r, r};
+}
+
+BoardScene::BoardScene(const Board& board) {
+  for (const Layer& layer : board.layers) {
+    mSlotOfLayer.insert(layer.index, int(mLayerSides.size()));
+    mLayerSides.push_back(layerSide(layer));
+  }
+  const int orphanSlot = int(mLayerSides.size());
+  mLayerSides.push_back(LayerSide::Both);
+
+  std::vector<SceneItem> items;
+  std::vector<int> keys;
+  items.reserve(board.entities.size());
+  keys.reserve(board.entities.size());
+  FileLookup fileOf(board);
+  int lastLayer = 0;
+  int lastSlot = layerSlot(0);
+  for (int e = 0; e < int(board.entities.size()); ++e) {
+    const Entity& entity = board.entities[e];
+    const BoardFile* file = fileOf(entity.file);
+    if (file && !file->visible) continue;
+    const int rotation = file ? file->rotation : 0;
+    if (entity.layer != lastLayer) {
+      lastLayer = entity.layer;
+      lastSlot = layerSlot(lastLayer);
+    }
+    const int slot = lastSlot < 0 ? orphanSlot : lastSlot;
+
+    SceneItem item;
+    item.entity = e;
+    item.shape = entity.shape;
+    const QPointF centre = rotated(entity.x, entity.y, rotation);
+    item.x = centre.x();
+    item.y = centre.y();
+    const bool round =
+        entity.shape == Shape::Round || entity.kind == EntityKind::Probe;
+    item.halfWidth = static_cast<float>(std::abs(entity.width) / 2);
+    item.halfHeight =
+        round ? item.halfWidth
+              : static_cast<float>(std::abs(entity.effectiveHeight()) / 2);
+    item.angle = normalisedAngle(entity.angle + rotation);
+    if (entity.kind == EntityKind::Probe) item.shape = Shape::Round;
+    if (entity.outline.size() >= 2) {
+      std::vector<QPointF> polygon;
+      polygon.reserve(entity.outline.size());
+      for (const QPointF& p : entity.outline)
+        polygon.push_back(rotated(p.x(), p.y(), rotation));
+      const QRectF box = boundingBox(polygon);
+      // A polygon item is its bounding box; the polygon is drawn as is.
+      item.x = box.center().x();
+      item.y = box.center().y();
+      item.halfWidth = static_cast<float>(box.width() / 2);
+      item.halfHeight = static_cast<float>(box.height() / 2);
+      item.angle = 0;
+      item.polygon = int(mPolygons.size());
+      mPolygons.push_back(std::move(polygon));
+    }
+    if (!std::isfinite(item.x) || !std::isfinite(item.y) ||
+        !std::isfinite(item.halfWidth) || !std::isfinite(item.halfHeight))
+      continue;  // nothing sensible to draw, and it would poison the bounds
+    items.push_back(item);
+    keys.push_back(slot * kEntityKindCount + int(entity.kind));
+  }
+  buildBuckets(std::move(items), std::move(keys),
+               (orphanSlot + 1) * kEntityKindCount);
+  indexProbeNames(board);
+}
+
+void BoardScene::buildBuckets(std::vector<SceneItem> items,
+                              std::vector<int> keys, int keyCount) {
+  // Counting sort by bucket key keeps the document order inside a bucket.
+  std::vector<int> start(keyCount + 1, 0);
+  for (int key : keys)
+    if (key >= 0 && key < keyCount) ++start[key + 1];
+  for (int k = 0; k < keyCount; ++k) start[k + 1] += start[k];
+  std::vector<int> next(start.begin(), start.end() - 1);
+  mItems.resize(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i)
+    mItems[next[keys[i]]++] = items[i];
+
+  for (int key = 0; key < keyCount; ++key) {
+    if (start[key] == start[key + 1]) continue;
+    SceneBucket bucket;
+    bucket.layerSlot = key / kEntityKindCount;
+    bucket.kind = static_cast<EntityKind>(key % kEntityKindCount);
+    bucket.first = start[key];
+    bucket.last = start[key + 1];
+    indexGrid(bucket);
+    mBuckets.push_back(std::move(bucket));
+  }
+  std::vector<QPointF> corners;
+  corners.reserve(2 * mItems.size());
+  for (const SceneItem& item : mItems) {
+    const QSizeF h = worldHalfExtent(item);
+    corners.emplace_back(item.x - h.width(), item.y - h.height());
+    corners.emplace_back(item.x + h.width(), item.y + h.height());
+  }
+  if (!corners.empty()) mBounds = boundingBox(corners);
+  mColours.assign(mItems.size(), 0);
+}
+
+void BoardScene::indexGrid(SceneBucket& bucket) {
+  auto begin = mItems.begin() + bucket.first;
+  auto end = mItems.begin() + bucket.last;
+  std::vector<QPointF> centres;
+  auto buildOver = [&](auto from, auto to) {
+    centres.clear();
+    for (auto it = from; it != to; ++it) centres.emplace_back(it->x, it->y);
+    const std::vector<int> order = bucket.grid.build(centres, 8);
+    std::vector<SceneItem> sorted;
+    sorted.reserve(order.size());
+    for (int i : order) sorted.push_back(from[i]);
+    std::copy(sorted.begin(), sorted.end(), from);
+  };
+  buildOver(begin, end);
+
+  // Items much larger than a cell would widen every query; keep them aside.
+  const double limit = 2 * bucket.grid.cellSize();
+  auto fits = [&](const SceneItem& item) {
+    const QSizeF h = worldHalfExtent(item);
+    return h.width() <= limit && h.height() <= limit;
+  };
+  auto gridEnd = std::stable_partition(begin, end, fits);
+  if (gridEnd != end) buildOver(begin, gridEnd);
+  bucket.gridEnd = bucket.first + int(gridEnd - begin);
+  for (auto it = begin; it != gridEnd; ++it) {
+    const QSizeF h = worldHalfExtent(*it);
+    bucket.reachX = std::max(bucket.reachX, h.width());
+    bucket.reachY = std::max(bucket.reachY, h.height());
+  }
+}
+
+void BoardScene::indexProbeNames(const Board& board) {
+  mNextProbe.assign(mItems.size(), -1);
+  for (const SceneBucket& bucket : mBuckets) {
+    if (bucket.kind != EntityKind::Probe) continue;
+    // Backwards, so each name's chain runs in item order.
+    for (int i = bucket.last - 1; i >= bucket.first; --i) {
+      int& head = mFirstProbe[board.entities[mItems[i].entity].name];
+      mNextProbe[i] = head ? head - 1 : -1;
+      head = i + 1;  // stored one up: QHash default-constructs 0
+    }
+  }
+}
+
+int BoardScene::colourProbes(const QString& name, QRgb colour) {
+  int count = 0;
+  for (int i = mFirstProbe.value(name) - 1; i >= 0; i = mNextProbe[i]) {
+    mColours[i] = colour;
+    ++count;
+  }
+  return count;
+}
+
+int BoardScene::layerSlot(int layerIndex) const {
+  return mSlotOfLayer.value(layerIndex, -1);
+}
+
+std::span<const QPointF> BoardScene::polygon(const SceneItem& item) const {
+  if (item.polygon < 0) return {};
+  return mPolygons[item.polygon];
+}
+
+std::vector<int> BoardScene::paintOrder(bool fromTop) const {
+  auto group = [](EntityKind kind) {
+    return kind == EntityKind::Outline ? 0 : kind == EntityKind::Probe ? 2 : 1;
+  };
+  auto sideRank = [fromTop](LayerSide side) {
+    if (side == LayerSide::Both) return 1;
+    const bool near = (side == LayerSide::Top) == fromTop;
+    return near ? 2 : 0;
+  };
+  std::vector<int> order(mBuckets.size());
+  std::iota(order.begin(), order.end(), 0);
+  auto key = [&](int b) {
+    const SceneBucket& bucket = mBuckets[b];
+    return std::tuple(group(bucket.kind),
+                      sideRank(mLayerSides[bucket.layerSlot]), bucket.layerSlot,
+                      kindRank(bucket.kind));
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return key(a) < key(b); });
+  return order;
+}
+
+}  // namespace lw
