@@ -1,1 +1,73 @@
-// placeholder
+#include "board.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace lw {
+
+bool DisplayRecord::isZero() const noexcept {
+  return std::all_of(reals.begin(), reals.end(),
+                     [](double v) { return v == 0; }) &&
+         std::all_of(ints.begin(), ints.end(),
+                     [](std::int16_t v) { return v == 0; });
+}
+
+const Attribute* Entity::attribute(int keyword) const noexcept {
+  // The first one wins when an entity carries a keyword twice.
+  for (const Attribute& a : attributes)
+    if (a.keyword == keyword) return &a;
+  return nullptr;
+}
+
+Attribute* Entity::attribute(int keyword) noexcept {
+  return const_cast<Attribute*>(std::as_const(*this).attribute(keyword));
+}
+
+double unitsPerInch(PageUnits units) noexcept {
+  switch (units) {
+    case PageUnits::Inch:
+      return 1;
+    case PageUnits::Mil:
+      return 1000;
+    case PageUnits::Millimetre:
+      return 25.4;
+    case PageUnits::Tenth:
+      return 1012;
+    case PageUnits::Micron:
+      return 25400;
+  }
+  return 1;
+}
+
+int Board::keywordIndex(const QString& name) const {
+  // Slot 0 is the unused empty entry; it must never match.
+  for (qsizetype i = 1; i < keywords.size(); ++i)
+    if (keywords[i] == name) return int(i);
+  return 0;
+}
+
+int Board::addKeyword(const QString& name) {
+  if (name.isEmpty()) return 0;  // never a keyword: files could not hold it
+  if (int index = keywordIndex(name)) return index;
+  if (keywords.isEmpty()) keywords.append(QString());
+  keywords.append(name);
+  return int(keywords.size() - 1);
+}
+
+const BoardFile* Board::file(int number) const noexcept {
+  for (const BoardFile& f : files)
+    if (f.number == number) return &f;
+  return nullptr;
+}
+
+BoardFile* Board::file(int number) noexcept {
+  return const_cast<BoardFile*>(std::as_const(*this).file(number));
+}
+
+const Layer* Board::layer(int index) const noexcept {
+  for (const Layer& l : layers)
+    if (l.index == index) return &l;
+  return nullptr;
+}
+
+}  // namespace lw

@@ -1,1 +1,141 @@
-// placeholder
+#include "boardio.h"
+
+#include "savefile.h"
+#include "vdformat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+#include <new>
+
+namespace lw {
+
+namespace vd {
+
+PaddedBuffer::PaddedBuffer(std::size_t capacity) {
+  reserve(capacity);
+}
+
+PaddedBuffer::PaddedBuffer(const char* data, std::size_t size)
+    : PaddedBuffer(size) {
+  if (size) std::memcpy(mData.get(), data, size);
+  setSize(size);
+}
+
+void PaddedBuffer::reserve(std::size_t capacity) {
+  if (mData && capacity <= mCapacity) return;
+  // Not value-initialised: zeroing 100 MB that is overwritten anyway costs.
+  auto bigger = std::make_unique_for_overwrite<char[]>(capacity + kPadding);
+  if (mSize) std::memcpy(bigger.get(), mData.get(), mSize);
+  mData = std::move(bigger);
+  mCapacity = capacity;
+  setSize(mSize);
+}
+
+void PaddedBuffer::setSize(std::size_t size) noexcept {
+  mSize = size;
+  std::memset(mData.get() + size, 0, kPadding);
+}
+
+ProgressFn progressPart(const ProgressFn& progress, double from, double to) {
+  if (!progress) return {};
+  return [progress, from, to](double f) { progress(from + (to - from) * f); };
+}
+
+Board decodeDocument(PaddedBuffer bytes, const ProgressFn& progress) {
+  if (isGzip(bytes.data(), bytes.size())) {
+    // Inflating takes about as long as parsing.
+    bytes = gunzip(bytes.data(), bytes.size(), progressPart(progress, 0, 0.4));
+    if (bytes.size() == 0) throw Problem("the compressed document is empty");
+    return parseJson(bytes.data(), bytes.size(),
+                     progressPart(progress, 0.4, 1));
+  }
+  return parseJson(bytes.data(), bytes.size(), progress);
+}
+
+}  // namespace vd
+
+namespace {
+
+QString native(const QString& path) {
+  return QDir::toNativeSeparators(path);
+}
+
+[[noreturn]] void cannotOpen(const QString& name, const QString& reason) {
+  throw Error(QStringLiteral("Cannot open \"%1\": %2.").arg(name, reason));
+}
+
+[[noreturn]] void cannotOpen(const QString& name, const char* reason) {
+  cannotOpen(name, QString::fromUtf8(reason));
+}
+
+vd::PaddedBuffer readFile(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) cannotOpen(native(path), QStringLiteral("no such file"));
+  if (info.isDir()) cannotOpen(native(path), QStringLiteral("it is a folder"));
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    cannotOpen(native(path), file.errorString());
+  const qint64 size = file.size();
+  if (size == 0) cannotOpen(native(path), QStringLiteral("the file is empty"));
+  if (size < 0 || std::size_t(size) > vd::kMaxDocumentBytes)
+    cannotOpen(native(path), QStringLiteral("the file is too large"));
+  vd::PaddedBuffer buffer{std::size_t(size)};
+  if (file.read(buffer.data(), size) != size)
+    cannotOpen(native(path), file.errorString());
+  buffer.setSize(std::size_t(size));
+  return buffer;
+}
+
+}  // namespace
+
+Board readBoard(const QString& path, const ProgressFn& progress) {
+  try {
+    return vd::decodeDocument(readFile(path), progress);
+  } catch (const vd::Problem& p) {
+    cannotOpen(native(path), p.what());
+  } catch (const std::bad_alloc&) {
+    cannotOpen(native(path), QStringLiteral("not enough memory"));
+  }
+}
+
+Board parseBoard(std::string_view json, const QString& sourceName,
+                 const ProgressFn& progress) {
+  try {
+    const vd::PaddedBuffer bytes(json.data(), json.size());
+    return vd::parseJson(bytes.data(), bytes.size(), progress);
+  } catch (const vd::Problem& p) {
+    cannotOpen(sourceName, p.what());
+  } catch (const std::bad_alloc&) {
+    cannotOpen(sourceName, QStringLiteral("not enough memory"));
+  }
+}
+
+QByteArray serializeBoard(const Board& board) {
+  try {
+    return vd::toJson(board);
+  } catch (const vd::Problem& p) {
+    throw Error(QStringLiteral("The board cannot be written: %1.")
+                    .arg(QString::fromStdString(p.what())));
+  }
+}
+
+void writeBoard(const Board& board, const QString& path,
+                Compression compression) {
+  QByteArray bytes;
+  try {
+    bytes = vd::toJson(board);
+    if (compression == Compression::Gzip) bytes = vd::gzip(bytes);
+  } catch (const vd::Problem& p) {
+    throw Error(QStringLiteral("Cannot save \"%1\": %2.")
+                    .arg(native(path), QString::fromStdString(p.what())));
+  } catch (const std::bad_alloc&) {
+    throw Error(QStringLiteral("Cannot save \"%1\": not enough memory.")
+                    .arg(native(path)));
+  }
+  writeFileAtomically(path, bytes);
+}
+
+}  // namespace lw
