@@ -1,0 +1,105 @@
+#pragma once
+
+// Extraction: the document's test entities, read through the record-set
+// queries into five tables and linked probe -> access point -> feature.
+//
+// The four record tables are addressed (column, row): row 0 holds titles,
+// row r record r. Fixed columns are fields of the record (kept as views into
+// the record text, so a board with half a million pins costs little); the
+// columns after them are filled by the steps below. probeAttributes is
+// addressed (row, column) and grows by columns as attribute names appear.
+
+#include "boarddocument.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+namespace lw {
+
+class RecordTable {
+ public:
+  // Takes the record set; columns 0..fixedColumns-1 come from its fields.
+  void assign(EntityRecordSet records, int fixedColumns);
+  void clear();
+
+  int rowCount() const noexcept { return static_cast<int>(mRecords.size()); }
+  int lastRow() const noexcept { return rowCount() - 1; }
+  // Cell text; empty for cells nothing has filled.
+  QStringView cell(int column, int row) const;
+  // Fills a column after the fixed ones (titles in row 0).
+  void setCell(int column, int row, QString value);
+  // Value of the first attribute pair (fields 13, 15, ...) named name.
+  std::optional<QStringView> attribute(int row, QStringView name) const;
+  // Raw fields of a row's record, whatever the fixed column count.
+  int fieldCount(int row) const;
+  QStringView field(int row, int index) const;
+
+ private:
+  EntityRecordSet mRecords;
+  std::vector<int> mRowStart;  // index into mOffsets of each row's fields
+  std::vector<int> mOffsets;   // field start positions, one extra at the end
+  int mFixed = 0;
+  std::vector<std::vector<QString>> mExtra;  // [column - mFixed][row]
+};
+
+// (row, column) table of the probes' attributes; column 0 is "RefDes".
+class AttributeTable {
+ public:
+  void reset(int rows);
+  int rowCount() const noexcept { return mRows; }
+  int columnCount() const noexcept { return static_cast<int>(mColumns.size()); }
+  const QString& cell(int row, int column) const;
+  void setCell(int row, int column, QString value);
+  // Column titled name, or -1. Titles are looked up through a hash.
+  int column(const QString& name) const { return mIndex.value(name, -1); }
+  int addColumn(const QString& title);
+
+ private:
+  int mRows = 0;
+  std::vector<std::vector<QString>> mColumns;
+  QHash<QString, int> mIndex;  // first column of each title
+};
+
+struct ExtractionTables {
+  RecordTable probeData;
+  AttributeTable probeAttributes;
+  RecordTable accessData;
+  RecordTable pinData;
+  RecordTable viaData;
+};
+
+// Column positions the program relies on.
+namespace probe_col {
+inline constexpr int kName = 1, kSize = 2, kLocation = 4, kSurface = 7,
+                     kDataPosition = 11, kNetName = 12, kDatalink = 13,
+                     kTesterResource = 14, kAccessIndex = 15;
+}
+namespace access_col {
+inline constexpr int kEntityNumber = 10, kNetName = 12, kDatalink = 13,
+                     kFeatureType = 14, kFeatureIndex = 15, kFeatureRefDes = 16,
+                     kFeaturePin = 17;
+}
+
+// The six steps. The four extraction steps return true when they failed
+// (query status negative or no records) and then leave their table as it
+// was; each stores the query status in lastQueryResult.
+bool extractProbes(const BoardDocument& doc, int pcbFileNumber,
+                   ExtractionTables& tables, int& lastQueryResult);
+bool extractAccessPoints(const BoardDocument& doc, int pcbFileNumber,
+                         ExtractionTables& tables, int& lastQueryResult);
+bool extractComponentPins(const BoardDocument& doc, int pcbFileNumber,
+                          ExtractionTables& tables, int& lastQueryResult);
+bool extractVias(const BoardDocument& doc, int pcbFileNumber,
+                 ExtractionTables& tables, int& lastQueryResult);
+// First-match links through hash indexes: linear in the table sizes.
+// Pins are linked only when pinDataLoaded: a failed pin query must not leave
+// access points linked to the pins of a previously loaded board.
+void resolveAccessFeatures(ExtractionTables& tables, bool pinDataLoaded,
+                           bool viaDataLoaded);
+void resolveProbeAccess(ExtractionTables& tables);
+
+}  // namespace lw
