@@ -1,0 +1,34 @@
+#include "regional.h"
+
+namespace lw {
+
+RegionalFormat initRegionalFormat(const QLocale& locale) {
+  RegionalFormat f;
+  f.locale = locale;
+  const QString s = locale.toString(0.1);
+  f.decimalDiffers = s.lastIndexOf(u'.') < 1;
+  f.decimalSeparator = s.size() > 2 ? s.mid(1, s.size() - 2) : QString();
+  const QString minus = locale.toString(-1.0);
+  f.negativeSign = minus.isEmpty() ? QStringLiteral("-") : minus.left(1);
+  return f;
+}
+
+QString toRegional(const QString& documentNumber,
+                   const RegionalFormat& format) {
+  if (!format.decimalDiffers) return documentNumber;
+  QString s = documentNumber;
+  s.replace(u'.', format.decimalSeparator);
+  s.replace(u'-', format.negativeSign);
+  return s;
+}
+
+double fromRegional(const QString& text, const RegionalFormat& format,
+                    bool* ok) {
+  bool good = false;
+  double value = format.locale.toDouble(text.trimmed(), &good);
+  if (!good) value = QLocale::c().toDouble(text.trimmed(), &good);
+  if (ok) *ok = good;
+  return good ? value : 0.0;
+}
+
+}  // namespace lw

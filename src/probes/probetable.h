@@ -1,0 +1,67 @@
+#pragma once
+
+// The probe table: one grid row per placed probe, flattened from the chain
+// probe -> access point -> feature. Row 0 holds the titles. The column
+// positions are an interface of the whole program.
+
+#include "extraction.h"
+#include "gridmodel.h"
+#include "regional.h"
+
+#include <QString>
+
+namespace lw {
+
+namespace probe_grid {
+inline constexpr int kWired = 0, kProbe = 1, kX = 2, kY = 3, kSize = 4,
+                     kStyle = 5, kSurface = 6, kFeatureType = 7, kRefDes = 8,
+                     kTester = 9, kNetName = 10, kDataPosition = 11,
+                     kPrefix = 12, kNumber = 13, kPin = 14,
+                     kFirstAttribute = 15;
+}
+
+// Titles of the columns nobody sees unless the rules show them. The fixed
+// "Tester Resource" column does not match "Tester Reasource" and so shows.
+bool isInternalColumnTitle(const QString& title);
+
+// Fills the grid from the extraction tables: fixed columns, attribute
+// columns, unplaced probes left out, sorted by probe number, internal
+// columns hidden. Leaves redraw off for the caller to size the columns.
+void buildProbeTable(GridModel& grid, const ExtractionTables& tables,
+                     const RegionalFormat& regional);
+
+// Leading non-numeric part of a reference designator ("R12" -> "R").
+QString referencePrefix(const QString& refdes);
+// Numeric part of a reference designator ("R12" -> "12", "U1A" -> "1").
+QString referenceNumber(const QString& refdes);
+
+struct SurfaceCounts {
+  int top = 0;
+  int bottom = 0;
+};
+// Probe rows per surface: "T" is top, any other letter bottom.
+SurfaceCounts probeCounts(const GridModel& grid);
+// Rows marked exactly "1", per surface ("T" top, "B" bottom).
+SurfaceCounts wiredCounts(const GridModel& grid);
+
+inline bool isWired(const GridModel& grid, int row) {
+  return grid.text(row, probe_grid::kWired) == QLatin1StringView("1");
+}
+
+// Hides the rows of the other surface. Returns the row to scroll into view
+// when the current row had to move to the first visible row, else -1.
+int applySurfaceFilter(GridModel& grid, bool top);
+
+// The next visible row still to be wired after the current one, wrapping
+// to the top; -1 when there is none.
+int findNextUnwiredRow(const GridModel& grid);
+
+// First row that is not hidden, or -1.
+int firstVisibleRow(const GridModel& grid);
+
+// Sorts in three stable passes by every column titled pinTitle, then
+// numberTitle, then prefixTitle: reference designator order.
+void sortByReference(GridModel& grid, const QString& prefixTitle,
+                     const QString& numberTitle, const QString& pinTitle);
+
+}  // namespace lw
