@@ -301,6 +301,8 @@ class Builder {
   }
 
   void addNet(Entity& entity, const QString& net, Quirk quirk) const;
+  // Returns the entity numbers of the new access points.
+  std::vector<int> addAccessPoints(const std::vector<ProbeSite>& sites);
   void addProbes();
 
   GeneratorOptions mOptions;
@@ -344,45 +346,53 @@ void Builder::addNet(Entity& entity, const QString& net, Quirk quirk) const {
       {mNetName, quirk == Quirk::EmptyNet ? QString() : net, {}});
 }
 
-void Builder::addProbes() {
-  const int count = mOptions.probes;
-  // Some access points are left without a probe, as on real boards.
-  const int spare = count / 20;
-  const std::vector<ProbeSite> sites =
-      planProbes(mTargets, count + spare, mOptions.topShare, 0.15, mRng);
-
-  const std::vector<Quirk> accessQuirks =
-      spreadQuirks(count + spare, false, mRng);
-  std::vector<int> accessNumbers;
-  for (int i = 0; i < count + spare; ++i) {
-    const ProbeTarget& t = mTargets[sites[i].target];
-    const bool top = sites[i].side == Side::Top;
-    Entity point = round(EntityKind::AccessPoint, QString(), t.x, t.y, t.pad,
-                         top ? kAccessTop : kAccessBottom, sites[i].side);
-    addNet(point, t.net, accessQuirks[i]);
-    point.attributes.push_back(
-        {mDataLink, QString::number(mBoard.entities[t.position].number), {}});
-    accessNumbers.push_back(mBoard.entities[add(std::move(point))].number);
-  }
-
-  // Probe numbers follow the board, top side first, row by row; the data
-  // keeps the order in which the probes were planned.
+// Probe numbers follow the board, top side first, row by row, while the
+// data keeps the order in which the probes were planned: rank[i] is the
+// place of site i in that reading order.
+std::vector<int> readingOrder(const std::vector<ProbeSite>& sites, int count,
+                              const std::vector<ProbeTarget>& targets) {
   std::vector<int> byPlace(count);
   std::iota(byPlace.begin(), byPlace.end(), 0);
   auto placeKey = [&](int i) {
-    const ProbeTarget& t = mTargets[sites[i].target];
+    const ProbeTarget& t = targets[sites[i].target];
     return std::tuple(sites[i].side != Side::Top, -t.y, t.x, i);
   };
   std::sort(byPlace.begin(), byPlace.end(),
             [&](int a, int b) { return placeKey(a) < placeKey(b); });
   std::vector<int> rank(count);
   for (int r = 0; r < count; ++r) rank[byPlace[r]] = r;
+  return rank;
+}
 
+std::vector<int> Builder::addAccessPoints(const std::vector<ProbeSite>& sites) {
+  const int count = static_cast<int>(sites.size());
+  const std::vector<Quirk> quirks = spreadQuirks(count, false, mRng);
+  std::vector<int> numbers;
+  for (int i = 0; i < count; ++i) {
+    const ProbeTarget& t = mTargets[sites[i].target];
+    const bool top = sites[i].side == Side::Top;
+    Entity point = round(EntityKind::AccessPoint, QString(), t.x, t.y, t.pad,
+                         top ? kAccessTop : kAccessBottom, sites[i].side);
+    addNet(point, t.net, quirks[i]);
+    point.attributes.push_back(
+        {mDataLink, QString::number(mBoard.entities[t.position].number), {}});
+    numbers.push_back(mBoard.entities[add(std::move(point))].number);
+  }
+  return numbers;
+}
+
+void Builder::addProbes() {
+  const int count = mOptions.probes;
+  // Some access points are left without a probe, as on real boards.
+  const std::vector<ProbeSite> sites =
+      planProbes(mTargets, count + count / 20, mOptions.topShare, 0.15, mRng);
+  const std::vector<int> accessNumbers = addAccessPoints(sites);
+  const std::vector<int> rank = readingOrder(sites, count, mTargets);
   std::vector<int> channels(count);
   std::iota(channels.begin(), channels.end(), 1);
   mRng.shuffle(channels);
-
   const std::vector<Quirk> quirks = spreadQuirks(count, true, mRng);
+
   bool linkDropped = false;
   for (int i = 0; i < count; ++i) {
     const ProbeSite& site = sites[i];
