@@ -7,7 +7,8 @@
 // text(row, column) and the rest address grid rows; row 0 is the title row
 // and hidden rows count. The Qt face (rowCount, data, headerData) is what a
 // view shows: only the visible data rows, with row 0's texts as column
-// titles. gridRow() and viewRow() translate.
+// titles. gridRow() and viewRow() translate. Row 0 is always the one fixed
+// row, so there is no fixed-row setting.
 //
 // Redraw Off freezes the Qt face: changes are recorded and presented in one
 // model reset when redraw is switched on again. With redraw on, a single row

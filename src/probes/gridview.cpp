@@ -117,11 +117,45 @@ void GridView::showCell(int row, int column) {
     scrollTo(mGrid->index(viewRow, column));
 }
 
+namespace {
+
+// Per column, the rows holding its longest texts. Text width grows with
+// length closely enough that these hold the widest text. One pass over the
+// rows: the cells of a row sit together in memory.
+struct Longest {
+  std::array<std::pair<qsizetype, int>, kMeasured> rows;
+  size_t shortest = 0;
+};
+
+std::vector<Longest> longestTexts(const GridModel& grid, int first, int last) {
+  Longest none;
+  none.rows.fill({-1, -1});
+  std::vector<Longest> longest(size_t(last - first + 1), none);
+  for (int row = 1; row < grid.rows(); ++row) {
+    for (int column = first; column <= last; ++column) {
+      Longest& l = longest[size_t(column - first)];
+      const qsizetype length = grid.text(row, column).size();
+      if (length <= l.rows[l.shortest].first) continue;
+      l.rows[l.shortest] = {length, row};
+      l.shortest = size_t(std::min_element(l.rows.begin(), l.rows.end()) -
+                          l.rows.begin());
+    }
+  }
+  return longest;
+}
+
+}  // namespace
+
 void GridView::autoSize(int first, int last, int extraPixels) {
   first = std::max(first, 0);
   last = std::min(last, mGrid->columns() - 1);
+  if (first > last) return;
+  const std::vector<Longest> longest = longestTexts(*mGrid, first, last);
   for (int column = first; column <= last; ++column) {
-    const int width = widthOfColumn(column) + extraPixels;
+    std::vector<int> rows;
+    for (auto [length, row] : longest[size_t(column - first)].rows)
+      if (row > 0) rows.push_back(row);
+    const int width = widthOfColumn(column, rows) + extraPixels;
     if (mGrid->presentationPending() || column >= horizontalHeader()->count())
       mPendingWidths[column] = width;
     else
@@ -129,7 +163,7 @@ void GridView::autoSize(int first, int last, int extraPixels) {
   }
 }
 
-int GridView::widthOfColumn(int column) const {
+int GridView::widthOfColumn(int column, const std::vector<int>& rows) const {
   QHeaderView* header = horizontalHeader();
   QStyleOptionHeader title;
   title.initFrom(header);
@@ -149,21 +183,8 @@ int GridView::widthOfColumn(int column) const {
         style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, {}, this);
     return std::max(width, box.width() + gridLine);
   }
-
-  // Text width grows with length closely enough that the longest few texts
-  // hold the widest one.
-  std::array<std::pair<qsizetype, int>, kMeasured> longest;
-  longest.fill({-1, -1});
-  auto shortest = longest.begin();
-  for (int row = 1; row < mGrid->rows(); ++row) {
-    const qsizetype length = mGrid->text(row, column).size();
-    if (length <= shortest->first) continue;
-    *shortest = {length, row};
-    shortest = std::min_element(longest.begin(), longest.end());
-  }
   cell.features |= QStyleOptionViewItem::HasDisplay;
-  for (auto [length, row] : longest) {
-    if (row < 0) continue;
+  for (int row : rows) {
     cell.text = mGrid->text(row, column);
     const QSize size =
         style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, {}, this);

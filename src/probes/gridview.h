@@ -8,11 +8,14 @@
 // A click or a keyboard move makes the cell current through the model, so
 // the user raises the same notifications as code, in the order beforeMove,
 // selectionChanged, then cellClicked. A move cancelled in beforeMove snaps
-// back. Clicking a column title raises beforeSort, sorts by that column in
-// the generic order and raises afterSort; the current column stays.
+// back. Focus arriving by keyboard or from code while no cell is shown as
+// current makes the first visible cell current, as a user move would.
+// Clicking a column title raises beforeSort, sorts by that column in the
+// generic order and raises afterSort; the current column stays.
 #include <QTableView>
 
 #include <map>
+#include <vector>
 
 #include "gridmodel.h"
 
@@ -47,7 +50,8 @@ class GridView : public QTableView {
   void onQtCurrentChanged(const QModelIndex& current);
   void onPresented();
   void onTitleClicked(int column);
-  int widthOfColumn(int column) const;
+  // Title and the texts of `rows` (cells of a Boolean column: a check box).
+  int widthOfColumn(int column, const std::vector<int>& rows) const;
 
   GridModel* mGrid;
   bool mSyncing = false;

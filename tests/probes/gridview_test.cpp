@@ -1,6 +1,7 @@
 #include "gridview.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollBar>
 
 #include "qtestmain.h"
@@ -30,6 +31,7 @@ class GridViewTest : public QObject {
   void checkBoxClickIsReportedNotToggled();
   void autoSizeFitsTheLongestTextAnywhere();
   void showCellWaitsForRedraw();
+  void focusWithoutCurrentRowPicksFirstVisibleRow();
 
  private:
   void click(int row, int column, int dx = 0);
@@ -247,6 +249,22 @@ void GridViewTest::showCellWaitsForRedraw() {
   const QRect cell = mView->visualRect(mGrid->index(mGrid->viewRow(400), 1));
   QVERIFY(mView->viewport()->rect().intersects(cell));
   QVERIFY(mView->verticalScrollBar()->value() > 0);
+}
+
+void GridViewTest::focusWithoutCurrentRowPicksFirstVisibleRow() {
+  mGrid->setCurrentRow(-1);
+  mGrid->setRowHidden(1, true);
+  mLog.clear();
+  QLineEdit other;
+  other.show();
+  other.activateWindow();
+  other.setFocus();
+  QVERIFY(QTest::qWaitForWindowActive(&other));
+  mView->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(mView));
+  mView->setFocus(Qt::TabFocusReason);
+  QTRY_COMPARE(mGrid->currentRow(), 2);
+  QCOMPARE(log(), QString("move -1,1>2,0 | selection 2"));
 }
 
 LW_QTEST_MAIN(GridViewTest)
