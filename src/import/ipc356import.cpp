@@ -138,6 +138,7 @@ ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
         break;
     }
   }
+  s.bottomLayer = netlist.bottomLayer;
   s.outlineFromFile = built.outlineFromFile;
   s.maskNamesOpenSides = built.maskNamesOpenSides;
   s.skippedRecords = netlist.skipped;
@@ -268,13 +269,17 @@ QString formatSummary(const ImportSummary& s) {
              .arg(s.nets)
              .arg(s.noConnectFeatures)
              .arg(s.unnamedFeatures);
+  const QString bottom =
+      s.bottomLayer > 0
+          ? QStringLiteral("bottom is access layer %1").arg(s.bottomLayer)
+          : QStringLiteral("no surface pads on the bottom");
   out += QStringLiteral(
-             "Access points: %1 top, %2 bottom (solder mask "
-             "digits read as the %3 sides).\n")
+             "Access points: %1 top, %2 bottom (%3; solder mask "
+             "digits read as the %4 sides).\n")
              .arg(s.accessPointsTop)
              .arg(s.accessPointsBottom)
-             .arg(s.maskNamesOpenSides ? QStringLiteral("open")
-                                       : QStringLiteral("covered"));
+             .arg(bottom, s.maskNamesOpenSides ? QStringLiteral("open")
+                                               : QStringLiteral("covered"));
   const double minPad = s.options.minPadMils > 0
                             ? s.options.minPadMils
                             : minimumPadMils(s.options.probeSize);

@@ -49,6 +49,7 @@ struct ImportSummary {
   int unplacedNoAccess = 0;     // no pad or via reachable from the side
   int unplacedPadTooSmall = 0;  // every reachable pad below the minimum
   int unplacedTooClose = 0;     // every acceptable pad too near a probe
+  int bottomLayer = 0;  // access layer number of the bottom; 0 when none
   bool outlineFromFile = false;
   bool maskNamesOpenSides = false;
   std::map<QString, int> skippedRecords;  // record code -> count
