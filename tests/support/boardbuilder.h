@@ -6,12 +6,12 @@
 
 #include <QString>
 
-#include <initializer_list>
+#include <vector>
 #include <utility>
 
 namespace lw::test {
 
-using Attrs = std::initializer_list<std::pair<const char*, const char*>>;
+using Attrs = std::vector<std::pair<const char*, const char*>>;
 
 class BoardBuilder {
  public:

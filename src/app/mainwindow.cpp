@@ -1,0 +1,328 @@
+#include "mainwindow.h"
+
+#include "boardview.h"
+#include "busywindow.h"
+#include "gridview.h"
+#include "prompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QSlider>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace lw {
+
+namespace {
+
+// A foot switch sends one key; these are easy to program into one and do
+// nothing else in the window.
+const QKeySequence kWiredKey(Qt::Key_Space);
+const QKeySequence kNotWiredKey(Qt::Key_Backspace);
+
+template <typename T>
+T* named(T* widget, const char* name) {
+  widget->setObjectName(QLatin1StringView(name));
+  return widget;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const MainWindowSetup& setup, QWidget* parent)
+    : QMainWindow(parent),
+      mPrompts(setup.prompts),
+      mSettings(setup.settings),
+      mSetup(setup) {
+  setObjectName("frmMain");
+  setWindowTitle(QStringLiteral("Loomwright"));
+  buildControls();
+  connectSignals();
+  frmBusy = new BusyWindow(this);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls() {
+  fgProbes = named(new GridView, "fgProbes");
+  VDEditor = named(new BoardView, "VDEditor");
+  VDProbeView = named(new BoardView, "VDProbeView");
+  VDEditor->setMinimumSize(320, 240);
+  VDProbeView->setMinimumSize(200, 200);
+
+  // Proportions survive resizing: the splitters share the extra space.
+  auto* views = new QSplitter(Qt::Vertical);
+  views->addWidget(VDEditor);
+  auto* lower = new QWidget;
+  auto* lowerLayout = new QHBoxLayout(lower);
+  lowerLayout->setContentsMargins(0, 0, 0, 0);
+  lowerLayout->addWidget(VDProbeView, 1);
+  lowerLayout->addWidget(buildControlPanel(), 0);
+  views->addWidget(lower);
+  views->setStretchFactor(0, 3);
+  views->setStretchFactor(1, 2);
+
+  auto* split = new QSplitter(Qt::Horizontal);
+  split->addWidget(fgProbes);
+  split->addWidget(views);
+  split->setStretchFactor(0, 4);
+  split->setStretchFactor(1, 5);
+
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(buildCommandRow());
+  layout->addWidget(split, 1);
+  setCentralWidget(central);
+  resize(1400, 900);
+}
+
+QWidget* MainWindow::buildCommandRow() {
+  cmdLoad = named(new QPushButton(QStringLiteral("Load VD File")), "cmdLoad");
+  cmdSave = named(new QPushButton(QStringLiteral("Save VD File")), "cmdSave");
+  cmdImport = named(new QPushButton(QStringLiteral("Import IPC-D-356...")),
+                    "cmdImport");
+  cmdFilterProbes =
+      named(new QPushButton(QStringLiteral("Filter / Sort Probes Rules")),
+            "cmdFilterProbes");
+  cmdRenameProbes = named(new QPushButton(QStringLiteral("Rename Probes")),
+                          "cmdRenameProbes");
+  cmdWired = named(new QPushButton(QStringLiteral("Probe Wired")), "cmdWired");
+  cmdNotWired =
+      named(new QPushButton(QStringLiteral("Probe Not Wired")), "cmdNotWired");
+  cmdRotate =
+      named(new QPushButton(QStringLiteral("Rotate Board (0)")), "cmdRotate");
+  cmdWired->setToolTip(
+      tr("Mark the current probe wired and go to the next one (key: Space)"));
+  cmdNotWired->setToolTip(
+      tr("Clear the wired mark of the current probe (key: Backspace)"));
+  // Buttons never take the focus: the grid keeps it for the next key press.
+  for (QPushButton* b : {cmdLoad, cmdSave, cmdImport, cmdFilterProbes,
+                         cmdRenameProbes, cmdWired, cmdNotWired, cmdRotate})
+    b->setFocusPolicy(Qt::NoFocus);
+
+  auto* row = new QWidget;
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  for (QPushButton* b :
+       {cmdLoad, cmdSave, cmdImport, cmdFilterProbes, cmdRenameProbes})
+    layout->addWidget(b);
+  layout->addStretch(1);
+  for (QPushButton* b : {cmdWired, cmdNotWired, cmdRotate})
+    layout->addWidget(b);
+  return row;
+}
+
+QWidget* MainWindow::buildControlPanel() {
+  auto* panel = new QWidget;
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+
+  auto* surface = new QGroupBox(QStringLiteral("Working Surface"));
+  optTop = named(new QRadioButton(QStringLiteral("Top")), "optTop");
+  optBot = named(new QRadioButton(QStringLiteral("Bottom")), "optBot");
+  auto* surfaceLayout = new QHBoxLayout(surface);
+  surfaceLayout->addWidget(optTop);
+  surfaceLayout->addWidget(optBot);
+  optTop->setChecked(true);
+  layout->addWidget(surface);
+
+  chkComponentPins = named(new QCheckBox(QStringLiteral("Component Pins")),
+                           "chkComponentPins");
+  chkPCBcomps =
+      named(new QCheckBox(QStringLiteral("PCB Components")), "chkPCBcomps");
+  chkVias = named(new QCheckBox(QStringLiteral("Vias")), "chkVias");
+  chkFiducials =
+      named(new QCheckBox(QStringLiteral("Fiducials")), "chkFiducials");
+  chkToolingHoles =
+      named(new QCheckBox(QStringLiteral("Tooling Holes")), "chkToolingHoles");
+  chkMech =
+      named(new QCheckBox(QStringLiteral("Mechanical Components")), "chkMech");
+  for (QCheckBox* c : {chkComponentPins, chkPCBcomps, chkVias, chkFiducials,
+                       chkToolingHoles, chkMech}) {
+    c->setChecked(true);
+    c->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(c);
+  }
+
+  slider = named(new QSlider(Qt::Horizontal), "slider");
+  slider->setRange(1, 10);
+  slider->setPageStep(1);
+  slider->setValue(5);
+  slider->setTickPosition(QSlider::TicksBelow);
+  slider->setToolTip(QStringLiteral("Probe Zoom Scale"));
+  slider->setFocusPolicy(Qt::NoFocus);
+  auto* zoom = new QGridLayout;
+  zoom->addWidget(new QLabel(QStringLiteral("Zoom Level")), 0, 0, 1, 3);
+  zoom->addWidget(new QLabel(QStringLiteral("1")), 1, 0);
+  zoom->addWidget(slider, 1, 1);
+  zoom->addWidget(new QLabel(QStringLiteral("10")), 1, 2);
+  layout->addLayout(zoom);
+
+  lblTopProbeCount = named(new QLabel(QStringLiteral("0")), "lblTopProbeCount");
+  lblTopWired = named(new QLabel(QStringLiteral("0")), "lblTopWired");
+  lblBotProbeCount = named(new QLabel(QStringLiteral("0")), "lblBotProbeCount");
+  lblBotWired = named(new QLabel(QStringLiteral("0")), "lblBotWired");
+  auto* counters = new QGridLayout;
+  counters->addWidget(new QLabel(QStringLiteral("Probes:")), 0, 1);
+  counters->addWidget(new QLabel(QStringLiteral("Wired:")), 0, 2);
+  counters->addWidget(new QLabel(QStringLiteral("Top")), 1, 0);
+  counters->addWidget(lblTopProbeCount, 1, 1);
+  counters->addWidget(lblTopWired, 1, 2);
+  counters->addWidget(new QLabel(QStringLiteral("Bottom")), 2, 0);
+  counters->addWidget(lblBotProbeCount, 2, 1);
+  counters->addWidget(lblBotWired, 2, 2);
+  layout->addLayout(counters);
+
+  pbWired = named(new QProgressBar, "pbWired");
+  pbWired->setRange(0, 1);
+  pbWired->setValue(0);
+  layout->addWidget(pbWired);
+  layout->addStretch(1);
+  return panel;
+}
+
+void MainWindow::connectSignals() {
+  connect(cmdLoad, &QPushButton::clicked, this, &MainWindow::cmdLoad_Click);
+  connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+  connect(cmdImport, &QPushButton::clicked, this, &MainWindow::cmdImport_Click);
+  connect(cmdFilterProbes, &QPushButton::clicked, this,
+          &MainWindow::cmdFilterProbes_Click);
+  connect(cmdRenameProbes, &QPushButton::clicked, this,
+          &MainWindow::cmdRenameProbes_Click);
+  connect(cmdWired, &QPushButton::clicked, this, &MainWindow::cmdWired_Click);
+  connect(cmdNotWired, &QPushButton::clicked, this,
+          &MainWindow::cmdNotWired_Click);
+  connect(cmdRotate, &QPushButton::clicked, this, &MainWindow::cmdRotate_Click);
+
+  auto* wiredKey = new QShortcut(kWiredKey, this);
+  connect(wiredKey, &QShortcut::activated, this, [this] {
+    if (cmdWired->isEnabled()) cmdWired_Click();
+  });
+  auto* notWiredKey = new QShortcut(kNotWiredKey, this);
+  connect(notWiredKey, &QShortcut::activated, this, [this] {
+    if (cmdNotWired->isEnabled()) cmdNotWired_Click();
+  });
+
+  connect(optTop, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) switchSurface(QStringLiteral("T"));
+  });
+  connect(optBot, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) switchSurface(QStringLiteral("B"));
+  });
+  for (QCheckBox* box : {chkComponentPins, chkPCBcomps, chkVias, chkFiducials,
+                         chkToolingHoles, chkMech})
+    connect(box, &QCheckBox::stateChanged, this,
+            [this, box] { onClassBoxChanged(box); });
+  connect(slider, &QSlider::valueChanged, this, &MainWindow::onSliderMoved);
+
+  GridModel* grid = fgProbes->grid();
+  connect(grid, &GridModel::beforeMove, this,
+          [this](int oldRow, int, int, int, bool*) { onBeforeMove(oldRow); });
+  connect(grid, &GridModel::selectionChanged, this,
+          &MainWindow::fgProbes_SelChange);
+  connect(fgProbes, &GridView::beforeSort, this, &MainWindow::onBeforeSort);
+  connect(fgProbes, &GridView::afterSort, this, &MainWindow::onAfterSort);
+
+  connect(VDEditor, &BoardView::progress, this,
+          [this](double f) { onProgress(f, 0); });
+  connect(VDProbeView, &BoardView::progress, this,
+          [this](double f) { onProgress(f, 100); });
+  connect(VDEditor, &BoardView::entityPicked, this,
+          [this](const QString& name) { onEntityPicked(VDEditor, name); });
+  connect(VDProbeView, &BoardView::entityPicked, this,
+          [this](const QString& name) { onEntityPicked(VDProbeView, name); });
+  connect(VDEditor, &BoardView::recentreRequested, this,
+          &MainWindow::onRecentreRequest);
+}
+
+bool MainWindow::Form_Load() {
+  setTitle();
+  slider->setToolTip(
+      QStringLiteral("Probe Zoom Scale: %1").arg(slider->value()));
+
+  const ComponentVersion v = mSetup.componentVersion;
+  const bool accepted =
+      v.major != 1 ? v.major > 1
+                   : (v.minor != 65 ? v.minor > 65 : v.revision >= 119);
+  if (!accepted) {
+    mPrompts->message(
+        this, QStringLiteral("Loomwright"),
+        QStringLiteral("The currently registered version of the vdEditor.ocx "
+                       "is bellow the minimum acceptable version for this "
+                       "application.\r\n\r\nInstalled Version: %1.%2.%3\r\n"
+                       "Required Version: 1.65.119\r\n\r\nPlease contact "
+                       "Quellmark technical support for an update.")
+            .arg(v.major)
+            .arg(v.minor)
+            .arg(v.revision),
+        Prompts::Icon::Stop, Prompts::Buttons::Ok);
+    return false;
+  }
+
+  // A stored level that is not a whole number 1..10 falls back to 5.
+  bool ok = false;
+  int level = mSettings ? mSettings->value("Probe Zoom/Scale", "5")
+                              .toString()
+                              .trimmed()
+                              .toInt(&ok)
+                        : 5;
+  if (!ok || level < slider->minimum() || level > slider->maximum()) level = 5;
+  slider->setValue(level);
+  onSliderMoved();  // also when the value did not change
+
+  mRegional = initRegionalFormat(QLocale());
+  // Nothing is loaded yet: the document commands wait for a document.
+  setControlsEnabled(false);
+  return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!askToSaveChanges()) {
+    event->ignore();
+    return;
+  }
+  if (mSettings) {
+    mSettings->setValue("Probe Zoom/Scale", QString::number(slider->value()));
+    mSettings->sync();
+  }
+  event->accept();
+}
+
+void MainWindow::setBusyPointer(bool busy) {
+  const bool overridden = QApplication::overrideCursor() != nullptr;
+  if (busy && !overridden)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else if (!busy)
+    while (QApplication::overrideCursor())
+      QApplication::restoreOverrideCursor();
+}
+
+GridModel& MainWindow::probeGrid() {
+  return *fgProbes->grid();
+}
+
+BoardDocument& MainWindow::boardDocument() {
+  return VDEditor->editDocument();
+}
+
+void MainWindow::colourProbe(const QString& name, Rgb c) {
+  VDEditor->colourProbe(name, c.r, c.g, c.b);
+  VDProbeView->colourProbe(name, c.r, c.g, c.b);
+}
+
+void MainWindow::setTitle(const QString& fileName) {
+  QString title = appTitle() + QStringLiteral(" v") + getVersion();
+  if (!fileName.isEmpty()) title += QStringLiteral(" - ") + fileName;
+  setWindowTitle(title);
+}
+
+}  // namespace lw

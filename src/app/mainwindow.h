@@ -1,0 +1,161 @@
+#pragma once
+
+// The main window: one open document shown in the probe grid, the board
+// view and the magnified probe view, and every command of the wiring work.
+// Handlers keep the names the wiring team knows them by (cmdWired, ...).
+
+#include "boarddocument.h"
+#include "documentstate.h"
+#include "probegridhost.h"
+#include "regional.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSettings;
+class QSlider;
+
+namespace lw {
+
+class BoardView;
+class BusyWindow;
+class GridView;
+class Prompts;
+
+struct MainWindowSetup {
+  Prompts* prompts = nullptr;     // message boxes and file dialogs
+  QSettings* settings = nullptr;  // the per-user zoom level
+  // The drawing component's version, checked at start-up.
+  ComponentVersion componentVersion = BoardDocument::componentVersion();
+  // Where the rules file is read and written (see rules/rulesfile.h).
+  QString userRulesPath;
+  QString shippedRulesPath;
+};
+
+class MainWindow : public QMainWindow, public ProbeGridHost {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(const MainWindowSetup& setup, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Start-up; false when the drawing component is too old (the user has been
+  // told, and the program must end without storing anything).
+  bool Form_Load();
+
+  static QString getVersion() { return QStringLiteral("1.3"); }
+  static QString appTitle() { return QStringLiteral("Fixture Loomwright"); }
+
+  // ProbeGridHost
+  GridView& probeGridView() override { return *fgProbes; }
+  GridModel& probeGrid() override;
+  void fgProbes_SelChange() override;
+  void colourProbe(const QString& name, Rgb colour) override;
+  void setDocumentModified() override { mState.documentModified = true; }
+  BoardDocument& boardDocument() override;
+  void loadFile(const QString& fileName) override;
+  Prompts& prompts() override { return *mPrompts; }
+  void setBusyPointer(bool busy) override;
+
+  const DocumentState& state() const { return mState; }
+
+  // Commands, public so that tests and shortcuts reach them as clicks do.
+  void cmdLoad_Click();
+  // True when the document was written.
+  bool cmdSave_Click();
+  void cmdWired_Click();
+  void cmdNotWired_Click();
+  void cmdRotate_Click();
+  void cmdFilterProbes_Click();
+  void cmdRenameProbes_Click();
+  void cmdImport_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildControls();
+  QWidget* buildCommandRow();
+  QWidget* buildControlPanel();
+  void connectSignals();
+
+  // Load sequence (loadsequence.cpp).
+  bool loadDocumentIntoViews(const QString& fileName);
+  bool checkPcbFile();
+  bool extractAndBuild();
+  void abortLoad(const QString& message);
+  void applyRulesFile();
+  void setControlsEnabled(bool enabled);
+  void buildProbeTableInGrid();
+  void setTitle(const QString& fileName = {});
+
+  // Selection and wiring (selection.cpp).
+  void onBeforeMove(int oldRow);
+  void onBeforeSort();
+  void onAfterSort(int column);
+  void updateWiredCounters();
+  void centreMainViewOnProbe(double x, double y, double& scale);
+  void recolourAllProbes();
+  void applySurfaceFilter();
+  void keepGridFocus();
+
+  // Layers, surfaces, zoom and view events (surfaces.cpp).
+  void buildLayerTable();
+  void applyLayerTable();
+  void switchSurface(const QString& surface);
+  void onClassBoxChanged(QCheckBox* box);
+  void updateZoomWindow();
+  void onSliderMoved();
+  void onProgress(double fraction, int offset);
+  void onEntityPicked(BoardView* view, const QString& name);
+  void onRecentreRequest();
+
+  // Wiring state and saving (persistence.cpp).
+  void storeWiringState();
+  void restoreWiringState();
+  bool askToSaveChanges();  // false when the user cancelled
+
+  Prompts* mPrompts;
+  QSettings* mSettings;
+  MainWindowSetup mSetup;
+  DocumentState mState;
+  RegionalFormat mRegional;
+  QString mLastFileName;  // the file dialogs start from the last choice
+
+ public:
+  // Controls, named as the wiring team knows them.
+  GridView* fgProbes = nullptr;
+  BoardView* VDEditor = nullptr;
+  BoardView* VDProbeView = nullptr;
+  QPushButton* cmdLoad = nullptr;
+  QPushButton* cmdSave = nullptr;
+  QPushButton* cmdImport = nullptr;
+  QPushButton* cmdFilterProbes = nullptr;
+  QPushButton* cmdRenameProbes = nullptr;
+  QPushButton* cmdWired = nullptr;
+  QPushButton* cmdNotWired = nullptr;
+  QPushButton* cmdRotate = nullptr;
+  QRadioButton* optTop = nullptr;
+  QRadioButton* optBot = nullptr;
+  QCheckBox* chkComponentPins = nullptr;
+  QCheckBox* chkPCBcomps = nullptr;
+  QCheckBox* chkVias = nullptr;
+  QCheckBox* chkFiducials = nullptr;
+  QCheckBox* chkToolingHoles = nullptr;
+  QCheckBox* chkMech = nullptr;
+  QSlider* slider = nullptr;
+  QProgressBar* pbWired = nullptr;
+  QLabel* lblTopProbeCount = nullptr;
+  QLabel* lblTopWired = nullptr;
+  QLabel* lblBotProbeCount = nullptr;
+  QLabel* lblBotWired = nullptr;
+  BusyWindow* frmBusy = nullptr;
+};
+
+}  // namespace lw

@@ -1,0 +1,59 @@
+#include "prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace lw {
+
+Prompts::Answer QtPrompts::message(QWidget* parent, const QString& title,
+                                   const QString& text, Icon icon,
+                                   Buttons buttons) {
+  QMessageBox box(parent);
+  box.setWindowTitle(title);
+  box.setText(text);
+  switch (icon) {
+    case Icon::None:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case Icon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case Icon::Stop:
+      box.setIcon(QMessageBox::Critical);
+      break;
+  }
+  switch (buttons) {
+    case Buttons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case Buttons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    case Buttons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No |
+                             QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Ok:
+      return Answer::Ok;
+    default:
+      return Answer::Cancel;
+  }
+}
+
+QString QtPrompts::openFileName(QWidget* parent, const QString& filter,
+                                const QString& startName) {
+  return QFileDialog::getOpenFileName(parent, QString(), startName, filter);
+}
+
+QString QtPrompts::saveFileName(QWidget* parent, const QString& filter,
+                                const QString& startName) {
+  return QFileDialog::getSaveFileName(parent, QString(), startName, filter);
+}
+
+}  // namespace lw

@@ -1,0 +1,42 @@
+#pragma once
+
+// Every question the program asks the user goes through this interface:
+// message boxes and file dialogs. The window uses QtPrompts; tests answer
+// with a scripted implementation.
+
+#include <QString>
+
+class QWidget;
+
+namespace lw {
+
+class Prompts {
+ public:
+  enum class Icon { None, Information, Stop };
+  enum class Buttons { Ok, YesNo, YesNoCancel };
+  enum class Answer { Ok, Yes, No, Cancel };
+
+  virtual ~Prompts() = default;
+
+  virtual Answer message(QWidget* parent, const QString& title,
+                         const QString& text, Icon icon, Buttons buttons) = 0;
+  // File dialogs return the chosen name, or an empty text when cancelled.
+  // startName is the name last chosen in a dialog of the same window.
+  virtual QString openFileName(QWidget* parent, const QString& filter,
+                               const QString& startName) = 0;
+  // Asks before an existing file is replaced.
+  virtual QString saveFileName(QWidget* parent, const QString& filter,
+                               const QString& startName) = 0;
+};
+
+class QtPrompts final : public Prompts {
+ public:
+  Answer message(QWidget* parent, const QString& title, const QString& text,
+                 Icon icon, Buttons buttons) override;
+  QString openFileName(QWidget* parent, const QString& filter,
+                       const QString& startName) override;
+  QString saveFileName(QWidget* parent, const QString& filter,
+                       const QString& startName) override;
+};
+
+}  // namespace lw

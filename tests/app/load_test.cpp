@@ -1,0 +1,297 @@
+// Start-up and the load sequence, driven through the real main window.
+
+#include "appfixture.h"
+#include "boardview.h"
+#include "qtestmain.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+// R1 pins 1 and 2, R10 pin 1, TP2 pin 1 and one via; five placed probes,
+// three on top, and one unplaced.
+Board smallBoard(bool withAccess = true) {
+  BoardBuilder b;
+  const int r1 = b.component("R1", 1), r10 = b.component("R10", 2),
+            tp2 = b.component("TP2", 3);
+  b.pin(r1, "1", 11);
+  b.pin(r1, "2", 12);
+  b.pin(r10, "1", 21);
+  b.pin(tp2, "1", 31);
+  b.via(41, 4, 4);
+  if (withAccess) {
+    b.access(51, {{"NETNAME", "A"}, {"DATALINK", "11"}});
+    b.access(52, {{"NETNAME", "B"}, {"DATALINK", "12"}}, Side::Bottom);
+    b.access(53, {{"NETNAME", "C"}, {"DATALINK", "21"}});
+    b.access(54, {{"NETNAME", "D"}, {"DATALINK", "41"}}, Side::Bottom);
+    b.access(55, {{"NETNAME", "E"}, {"DATALINK", "31"}});
+  }
+  const auto placed = [](const char* link) {
+    return Attrs{{"NETNAME", "N"},
+                 {"DATALINK", link},
+                 {"TESTER_REASOURCE", "T1"},
+                 {"PROBE_PLACEMENT", "Placed"},
+                 {"REFNAME", "x"}};
+  };
+  b.probe("1", 61, 10, 5, Side::Top, placed("51"));
+  b.probe("2", 62, -1.5, 2.25, Side::Bottom, placed("52"));
+  b.probe("10", 63, 20, 5, Side::Top, placed("53"));
+  b.probe("3", 64, 4, 4, Side::Bottom, placed("54"));
+  b.probe("4", 65, 30, 5, Side::Top, placed("55"));
+  b.probe("5", 66, 40, 5, Side::Top,
+          {{"DATALINK", "55"}, {"PROBE_PLACEMENT", "Unplaced"}});
+  return b.take();
+}
+
+QStringList columnTexts(GridModel& grid, int column) {
+  QStringList texts;
+  for (int r = 1; r < grid.rows(); ++r) texts << grid.text(r, column);
+  return texts;
+}
+
+}  // namespace
+
+class LoadTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { QLocale::setDefault(QLocale::c()); }
+
+  void loadsABoardIntoTheGridAndViews() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    QVERIFY(f.loaded);
+    QCOMPARE(w.windowTitle(), QString("Fixture Loomwright v1.3"));
+    QVERIFY(!w.cmdWired->isEnabled());
+
+    const QString path = f.write(smallBoard(), "small board.vd");
+    w.loadFile(path);
+    QVERIFY2(f.prompts.messages.isEmpty(), qPrintable(f.prompts.lastText()));
+    QCOMPARE(w.windowTitle(), "Fixture Loomwright v1.3 - " + path);
+
+    GridModel& grid = f.grid();
+    QCOMPARE(columnTexts(grid, 1),
+             (QStringList{"1", "2", "3", "4", "10"}));  // unplaced left out
+    QCOMPARE(w.lblTopProbeCount->text(), QString("3"));
+    QCOMPARE(w.lblBotProbeCount->text(), QString("2"));
+    QVERIFY(w.optTop->isChecked());
+    QVERIFY(w.optTop->isEnabled() && w.optBot->isEnabled());
+    QVERIFY(w.cmdWired->isEnabled() && w.cmdRenameProbes->isEnabled());
+    QVERIFY(grid.isRowHidden(f.rowOf("2")));
+    QVERIFY(!grid.isRowHidden(f.rowOf("10")));
+    QCOMPARE(grid.currentRow(), f.rowOf("1"));
+
+    const int r2 = f.rowOf("2"), via = f.rowOf("3");
+    QCOMPARE(grid.text(r2, 8), QString("R1-2"));
+    QCOMPARE(grid.text(r2, 12), QString("R"));
+    QCOMPARE(grid.text(r2, 13), QString("1"));
+    QCOMPARE(grid.text(r2, 14), QString("2"));
+    QCOMPARE(grid.text(r2, 5), QString("Waffle"));
+    QCOMPARE(grid.text(via, 5), QString("Chisel"));
+    QCOMPARE(grid.text(via, 7), QString("Via"));
+    QCOMPARE(grid.text(via, 8), QString("-"));
+    QCOMPARE(grid.text(r2, 2), QString("-1.5"));
+
+    for (const char* hidden :
+         {"Probe Style", "Surface", "Net Name", "Probe Data Position", "Prefix",
+          "Number", "Pin", "DATALINK", "REFNAME"})
+      QVERIFY2(grid.isColumnHidden(f.columnTitled(hidden)), hidden);
+    for (const char* shown : {"Wired", "Probe #", "Tester Resource",
+                              "PROBE_PLACEMENT", "NETNAME", "RefDes"})
+      QVERIFY2(!grid.isColumnHidden(f.columnTitled(shown)), shown);
+    QVERIFY(grid.isBooleanColumn(0));
+  }
+
+  void commaDecimalLocaleShowsRegionalNumbers() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    AppFixture f;
+    MainWindow& w = f.open();
+    w.loadFile(f.write(smallBoard(), "board.vdz"));
+    const int r2 = f.rowOf("2");
+    QCOMPARE(f.grid().text(r2, 2), QString("-1,5"));
+    QCOMPARE(f.grid().text(r2, 3), QString("2,25"));
+    QLocale::setDefault(QLocale::c());
+  }
+
+  void boardsThatCannotBeWorkedAreReported_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no probes")
+        << 0 << "The file being loaded does not contain any probes.";
+    QTest::newRow("no access points")
+        << 1 << "The file being loaded does not contain any access points.";
+    QTest::newRow("corrupt file") << 2 << "corrupt board.vd";
+  }
+  void boardsThatCannotBeWorkedAreReported() {
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    AppFixture f;
+    MainWindow& w = f.open();
+    w.loadFile(f.write(smallBoard(), "good.vd"));
+    QString path;
+    if (kind == 0) {
+      Board b = smallBoard();
+      std::erase_if(b.entities, [](const Entity& e) {
+        return e.kind == EntityKind::Probe;
+      });
+      path = f.write(b, "no probes.vd");
+    } else if (kind == 1) {
+      path = f.write(smallBoard(false), "no access.vd");
+    } else {
+      path = f.path("corrupt board.vd");
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("{\"format\": \"loomwright-board\", \"version\": 1, \"ent");
+    }
+    f.prompts.messages.clear();
+    w.loadFile(path);
+    QCOMPARE(f.prompts.messages.size(), 1);
+    QVERIFY2(f.prompts.lastText().contains(message),
+             qPrintable(f.prompts.lastText()));
+    QVERIFY(!f.prompts.lastText().contains("does not contain") || kind < 2);
+    QCOMPARE(f.grid().rows(), 1);
+    QCOMPARE(f.grid().columns(), 12);
+    QVERIFY(!w.cmdWired->isEnabled());
+    QCOMPARE(w.windowTitle(), QString("Fixture Loomwright v1.3"));
+    QVERIFY(w.VDEditor->document().isEmpty());
+    QVERIFY(w.VDProbeView->document().isEmpty());
+    QVERIFY(!w.state().documentModified);
+  }
+
+  void pcbFileCheckMessages() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    Board two = smallBoard();
+    two.files.push_back({2, "second.pcb", true, true, 9, 0});
+    for (Entity& e : two.entities) e.file = 2;  // the second holds the board
+    w.loadFile(f.write(two, "two.vd"));
+    QCOMPARE(f.prompts.messages.size(), 1);
+    QCOMPARE(f.prompts.lastText(),
+             QString("The currently loaded VD files contains 2 PCB files "
+                     "visible.\n\nUsing VELDRA turn off all but one (1) PCB "
+                     "file then reload it."));
+    QCOMPARE(f.prompts.messages[0].title, QString("Fixture Loomwright"));
+    QCOMPARE(w.state().pcbFileNumber, 2);
+    QCOMPARE(f.grid().rows(), 6);  // the load went on with the second
+
+    Board none = smallBoard();
+    none.files[0].visible = false;
+    f.prompts.messages.clear();
+    w.loadFile(f.write(none, "hidden.vd"));
+    QCOMPARE(f.prompts.messages.first().text,
+             QString("No PCB Data Found in the Active VELDRA Document"));
+  }
+
+  void bottomOnlyBoardWorksTheBottom() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    Board b = smallBoard();
+    for (Entity& e : b.entities)
+      if (e.kind == EntityKind::Probe) e.side = Side::Bottom;
+    w.loadFile(f.write(b, "bottom.vd"));
+    QVERIFY(!w.optTop->isEnabled());
+    QVERIFY(w.optBot->isEnabled() && w.optBot->isChecked());
+    QVERIFY(!w.VDEditor->isViewFromTop());
+    QCOMPARE(w.lblTopProbeCount->text(), QString("0"));
+  }
+
+  void aSecondLoadReplacesTheTitle() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    w.loadFile(f.write(smallBoard(), "first.vd"));
+    const QString second = f.write(smallBoard(), "second.vdz");
+    w.loadFile(second);
+    QCOMPARE(w.windowTitle(), "Fixture Loomwright v1.3 - " + second);
+  }
+
+  void openCommandUsesTheDialog() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    w.cmdLoad_Click();  // cancelled: nothing happens
+    QCOMPARE(f.grid().rows(), 1);
+    const QString path = f.write(smallBoard(), "chosen.vd");
+    f.prompts.fileNames.enqueue(path);
+    QTest::mouseClick(w.cmdLoad, Qt::LeftButton);
+    QCOMPARE(w.windowTitle(), "Fixture Loomwright v1.3 - " + path);
+  }
+
+  void storedWiringComesBackWithoutARulesFile() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    Board b = smallBoard();
+    const int k = b.addKeyword("PROBE_WIRED");
+    for (Entity& e : b.entities)
+      if (e.kind == EntityKind::Probe && e.name == "1")
+        e.attributes.push_back({k, "1", {}});
+    const QString path = f.write(b, "wired.vd");
+    w.loadFile(path);
+    QCOMPARE(f.grid().text(f.rowOf("1"), 0), QString("1"));
+    QCOMPARE(w.lblTopWired->text(), QString("1"));
+    QVERIFY(!w.cmdRenameProbes->isEnabled());
+    QCOMPARE(f.grid().currentRow(), f.rowOf("4"));  // first not wired
+    QVERIFY(w.windowTitle().endsWith(path));
+  }
+
+  void versionCheck_data() {
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("revision");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("1.65.118") << 1 << 65 << 118 << false;
+    QTest::newRow("1.65.119") << 1 << 65 << 119 << true;
+    QTest::newRow("1.66.0") << 1 << 66 << 0 << true;
+    QTest::newRow("2.0.0") << 2 << 0 << 0 << true;
+    QTest::newRow("0.99.200") << 0 << 99 << 200 << false;
+    QTest::newRow("1.64.500") << 1 << 64 << 500 << false;
+  }
+  void versionCheck() {
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(int, revision);
+    QFETCH(bool, accepted);
+    AppFixture f;
+    f.open({major, minor, revision});
+    QCOMPARE(f.loaded, accepted);
+    if (accepted) {
+      QVERIFY(f.prompts.messages.isEmpty());
+      return;
+    }
+    QCOMPARE(f.prompts.messages.size(), 1);
+    const QString installed = QString("Installed Version: %1.%2.%3\r\n")
+                                  .arg(major)
+                                  .arg(minor)
+                                  .arg(revision);
+    QVERIFY(f.prompts.lastText().startsWith(
+        "The currently registered version of the vdEditor.ocx is bellow"));
+    QVERIFY(f.prompts.lastText().contains(installed));
+    QVERIFY(f.prompts.lastText().contains("Required Version: 1.65.119\r\n"));
+    QCOMPARE(f.prompts.messages[0].icon, Prompts::Icon::Stop);
+    QVERIFY(!f.settings->contains("Probe Zoom/Scale"));
+  }
+
+  void zoomLevelIsKeptPerUser() {
+    AppFixture f;
+    f.open();
+    QCOMPARE(f.window->slider->value(), 5);
+    QCOMPARE(f.window->slider->toolTip(), QString("Zoom Level: 5"));
+    f.window->slider->setValue(7);
+    f.window->close();
+    QCOMPARE(f.settings->value("Probe Zoom/Scale").toString(), QString("7"));
+    f.open();
+    QCOMPARE(f.window->slider->value(), 7);
+
+    f.settings->setValue("Probe Zoom/Scale", "seven");
+    f.open();
+    QCOMPARE(f.window->slider->value(), 5);
+  }
+};
+
+LW_QTEST_MAIN(LoadTest)
+#include "load_test.moc"

@@ -1,0 +1,49 @@
+#pragma once
+
+// Answers the program's questions in tests and remembers what was asked.
+
+#include "prompts.h"
+
+#include <QQueue>
+#include <QStringList>
+
+namespace lw::test {
+
+class ScriptedPrompts final : public Prompts {
+ public:
+  struct Message {
+    QString title;
+    QString text;
+    Icon icon;
+    Buttons buttons;
+  };
+
+  QQueue<Answer> answers;  // next message answers; Ok/Cancel when empty
+  QQueue<QString>
+      fileNames;  // next file dialog answers; "" (cancel) when empty
+  QList<Message> messages;
+  QStringList dialogStarts;  // the start name each file dialog was given
+
+  Answer message(QWidget*, const QString& title, const QString& text, Icon icon,
+                 Buttons buttons) override {
+    messages.append({title, text, icon, buttons});
+    if (!answers.isEmpty()) return answers.dequeue();
+    return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+  }
+  QString openFileName(QWidget*, const QString&,
+                       const QString& start) override {
+    dialogStarts.append(start);
+    return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+  }
+  QString saveFileName(QWidget*, const QString&,
+                       const QString& start) override {
+    dialogStarts.append(start);
+    return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+  }
+
+  QString lastText() const {
+    return messages.isEmpty() ? QString() : messages.last().text;
+  }
+};
+
+}  // namespace lw::test
