@@ -51,7 +51,7 @@ void GridModel::setText(int row, int column, const QString& text) {
   std::vector<QString>& cells = mRows[size_t(row)].cells;
   if (size_t(column) >= cells.size()) {
     if (text.isEmpty()) return;
-    cells.resize(size_t(column) + 1);
+    cells.resize(size_t(columns()));  // rows are usually filled left to right
   }
   if (cells[size_t(column)] == text) return;
   cells[size_t(column)] = text;

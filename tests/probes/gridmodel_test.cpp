@@ -122,13 +122,6 @@ TEST(GridModel, SortKeepsTitleRowEqualOrderAndHiddenState) {
   EXPECT_EQ(shown(grid, 0), QStringList({"d", "a", "e"}));
 }
 
-TEST(GridModel, SortsProbeNamesNumbersFirstThenAsText) {
-  GridModel grid;
-  fill(grid, {"Probe #", "P2", "10", "P10", "2", "TP1"});
-  grid.sortByColumn(0);
-  EXPECT_EQ(column(grid, 0), QStringList({"2", "10", "P10", "P2", "TP1"}));
-}
-
 TEST(GridModel, SortReadsRegionalCoordinates) {
   const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
   GridModel grid;
@@ -205,14 +198,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RemoveCase{"NoneStaysNone", 3, -1, 2, -1},
                     RemoveCase{"OutOfRange", 3, 2, 9, 2}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(GridModel, RemovingEarlierRowKeepsCurrentOnItsProbe) {
-  GridModel grid;
-  fill(grid, {"Probe #", "P1", "P2", "P3", "P4"});
-  grid.setCurrentRow(3);
-  grid.removeRow(1);
-  EXPECT_EQ(grid.text(grid.currentRow(), 0), "P3");
-}
 
 TEST(GridModel, ShrinkingRowsClampsCurrentRow) {
   GridModel grid;
