@@ -5,6 +5,10 @@
 #include "rendering.h"
 #include "testboard.h"
 
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
 #include <cmath>
 #include <limits>
 
@@ -79,6 +83,10 @@ class TestBoardRendering : public QObject {
   void rotatedAndOblongPads();
   void renderScalesToTheImage();
   void extremeZoomDoesNotBreakPainting();
+  void polygonOutlines();
+  void openReportsRisingProgress();
+  void failedOpenKeepsTheBoard();
+  void openingNothingEmptiesTheView();
 };
 
 void TestBoardRendering::layerColourReachesThePixels() {
@@ -519,6 +527,73 @@ void TestBoardRendering::extremeZoomDoesNotBreakPainting() {
                       kOutlineColour) > 0);
   QCOMPARE(view.zoomToWindow(-1e9, 1e9, -1e9, 1e9), kViewOk);
   QCOMPARE(render(view).pixel(kCentre), kOutlineColour);
+}
+
+void TestBoardRendering::polygonOutlines() {
+  TestBoard b;
+  // A triangle body: its slanted side passes (50, 50), its corner box does
+  // not hold (58, 58).
+  const int body = b.add(EntityKind::Component, 0, 0, 0, kTopCopper);
+  b.board.entities[body].outline = {{40, 40}, {60, 40}, {40, 60}};
+  BoardView view;
+  view.setDocument(b.board);
+  QCOMPARE(colourAt(view, 50, 50, 1), kTopColour);
+  QCOMPARE(colourAt(view, 50, 40, 1), kTopColour);
+  QCOMPARE(colourAt(view, 58, 58, 1), kBackground);
+  QCOMPARE(colourAt(view, 45, 45, 1), kBackground);  // drawn, not filled
+  view.setFileRotation(1, 180);
+  QCOMPARE(colourAt(view, -50, -50, 1), kTopColour);
+  QCOMPARE(colourAt(view, -58, -58, 1), kBackground);
+}
+
+void TestBoardRendering::openReportsRisingProgress() {
+  TestBoard b;
+  for (int i = 0; i < 3000; ++i)
+    b.probe(QString::number(i), i % 100, i / 100, 0.5);
+  QTemporaryDir dir;
+  QVERIFY(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("a board with spaces.vdz"));
+  writeBoard(b.board, path, Compression::Gzip);
+
+  BoardView view;
+  QSignalSpy spy(&view, &BoardView::progress);
+  view.open(path);
+  QVERIFY(spy.count() >= 3);
+  QCOMPARE(spy.first().at(0).toDouble(), 0.0);
+  QCOMPARE(spy.last().at(0).toDouble(), 1.0);
+  for (int i = 1; i < spy.count(); ++i)
+    QVERIFY(spy.at(i).at(0).toDouble() > spy.at(i - 1).at(0).toDouble());
+  QCOMPARE(view.document().board().entities.size(), b.board.entities.size());
+  QCOMPARE(probeColourAt(view, 50, 10), kProbeColour);
+}
+
+void TestBoardRendering::failedOpenKeepsTheBoard() {
+  TestBoard b;
+  b.probe("1", 20, 20);
+  BoardView view;
+  view.setDocument(b.board);
+  view.colourProbe("1", 0, 255, 0);
+  QTemporaryDir dir;
+  const QString broken = dir.filePath(QStringLiteral("broken.vd"));
+  QFile file(broken);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("{\"format\": \"loomwright-board\", \"version\": 1, \"entit");
+  file.close();
+  for (const QString& path : {broken, dir.filePath(QStringLiteral("none.vd"))})
+    QVERIFY_THROWS_EXCEPTION(Error, view.open(path));
+  QCOMPARE(probeColourAt(view, 20, 20), qRgb(0, 255, 0));
+}
+
+void TestBoardRendering::openingNothingEmptiesTheView() {
+  TestBoard b;
+  b.probe("1", 20, 20);
+  BoardView view;
+  view.setDocument(b.board);
+  view.open(QString());
+  QVERIFY(view.document().isEmpty());
+  QCOMPARE(view.zoomToWindow(0, 1, 0, 1), kViewNoDocument);
+  QCOMPARE(countColour(render(view), kBackground),
+           kImageSize.width() * kImageSize.height());
 }
 
 LW_QTEST_MAIN(TestBoardRendering)

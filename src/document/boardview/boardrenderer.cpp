@@ -42,18 +42,41 @@ struct Label {
   QRgb colour = 0;
 };
 
+// Unit circles fine enough that a polygon passes for a circle at its size:
+// the painter's own ellipses cost ten times as much.
+const std::vector<QPointF>& unitCircle(double radiusPixels) {
+  static const auto tables = [] {
+    std::array<std::vector<QPointF>, 5> t;
+    int n = 8;
+    for (auto& table : t) {
+      for (int i = 0; i < n; ++i) {
+        const double a = 2 * std::numbers::pi * i / n;
+        table.emplace_back(std::cos(a), std::sin(a));
+      }
+      n *= 2;
+    }
+    return t;
+  }();
+  const double r = radiusPixels;
+  return tables[r < 4 ? 0 : r < 12 ? 1 : r < 40 ? 2 : r < 150 ? 3 : 4];
+}
+
 // Shapes of one colour in painting order, drawn in as few calls as possible.
 struct ShapeBatch {
   QRgb colour = 0;
   std::vector<QRectF> rects;
-  std::vector<QRectF> ellipses;
-  std::vector<QRectF> oblongs;
-  std::vector<QPointF> quads;  // four corners each
-  std::vector<int> polygons;   // items
+  std::vector<QPointF> convexPoints;  // convex polygons, one after another
+  std::vector<int> convexEnds;
+  std::vector<int> polygons;  // items with a polygon of their own
 
   bool empty() const {
-    return rects.empty() && ellipses.empty() && oblongs.empty() &&
-           quads.empty() && polygons.empty();
+    return rects.empty() && convexEnds.empty() && polygons.empty();
+  }
+  void clear() {
+    rects.clear();
+    convexPoints.clear();
+    convexEnds.clear();
+    polygons.clear();
   }
 };
 
@@ -72,6 +95,7 @@ class BucketPainter {
 
  private:
   void add(int index, QPointF centre, QSizeF half);
+  void addConvex(const SceneItem& item, QPointF centre);
   void addPoint(QPointF centre, QRgb colour);
   void flushShapes();
   void flushPoints();
@@ -90,7 +114,9 @@ class BucketPainter {
   QRgb mLayerColour = 0;
   ShapeBatch mShapes;
   std::vector<std::pair<QRgb, std::vector<QPoint>>> mPoints;
+  std::size_t mLastPoints = 0;
   std::vector<Label> mLabels;
+  QPolygonF mPolygon;
 };
 
 void BucketPainter::paint(const SceneBucket& bucket) {
@@ -104,6 +130,18 @@ void BucketPainter::paint(const SceneBucket& bucket) {
   const auto& items = mView.scene.items();
   const double w = mSize.width();
   const double h = mSize.height();
+  const bool allPoints =
+      bucket.gridEnd == bucket.last &&
+      2 * std::max(bucket.reachX, bucket.reachY) * mScale < kPointPixels;
+  if (allPoints) {
+    // The whole-board view: nothing but points, so skip the shape logic.
+    mView.scene.forEachItem(bucket, mWorld, [&](int i) {
+      const QRgb own = probes ? mView.scene.colour(i) : 0;
+      addPoint(mMap.toPixel(items[i].x, items[i].y), own ? own : mLayerColour);
+    });
+    flushPoints();
+    return;
+  }
   mView.scene.forEachItem(bucket, mWorld, [&](int i) {
     const SceneItem& item = items[i];
     const QSizeF ext = BoardScene::worldHalfExtent(item) * mScale;
@@ -131,9 +169,10 @@ void BucketPainter::paint(const SceneBucket& bucket) {
 void BucketPainter::addPoint(QPointF c, QRgb colour) {
   // Pixel (x, y) covers [x, x + 1): its centre is (x + 0.5, y + 0.5), as for
   // the painter's fills, while points land on the nearest whole number.
-  const int x = static_cast<int>(std::floor(c.x()));
-  const int y = static_cast<int>(std::floor(c.y()));
-  if (x < 0 || y < 0 || x >= mSize.width() || y >= mSize.height()) return;
+  if (!(c.x() >= 0 && c.y() >= 0)) return;
+  const int x = static_cast<int>(c.x());  // truncation is floor from here
+  const int y = static_cast<int>(c.y());
+  if (x >= mSize.width() || y >= mSize.height()) return;
   if (mBucket->kind != EntityKind::Probe) {
     // Thousands of pins share a pixel on a whole-board view: draw one.
     const std::size_t bit = std::size_t(y) * mSize.width() + x;
@@ -142,12 +181,13 @@ void BucketPainter::addPoint(QPointF c, QRgb colour) {
     if (word & mask) return;
     word |= mask;
   }
-  for (auto& [rgb, points] : mPoints)
-    if (rgb == colour) {
-      points.emplace_back(x, y);
-      return;
-    }
-  mPoints.push_back({colour, {QPoint(x, y)}});
+  if (mPoints.empty() || mPoints[mLastPoints].first != colour) {
+    auto same = [&](const auto& run) { return run.first == colour; };
+    auto it = std::find_if(mPoints.begin(), mPoints.end(), same);
+    if (it == mPoints.end()) it = mPoints.insert(it, {colour, {}});
+    mLastPoints = it - mPoints.begin();
+  }
+  mPoints[mLastPoints].second.emplace_back(x, y);
 }
 
 void BucketPainter::add(int index, QPointF c, QSizeF ext) {
@@ -156,21 +196,13 @@ void BucketPainter::add(int index, QPointF c, QSizeF ext) {
                    2 * ext.height());
   const float a = item.angle;
   const bool aligned = a == 0 || a == 90 || a == 180 || a == 270;
-  if (item.polygon >= 0) {
+  if (item.polygon >= 0)
     mShapes.polygons.push_back(index);
-  } else if (item.shape == Shape::Round) {
-    mShapes.ellipses.push_back(box);
-  } else if (aligned) {
-    (item.shape == Shape::Oblong ? mShapes.oblongs : mShapes.rects)
-        .push_back(box);
-  } else {
-    const double rad = a * std::numbers::pi / 180;
-    const double cs = std::cos(rad), sn = std::sin(rad);
-    const double hw = item.halfWidth, hh = item.halfHeight;
-    for (auto [u, v] : {std::pair{-hw, -hh}, {hw, -hh}, {hw, hh}, {-hw, hh}})
-      mShapes.quads.push_back(
-          mMap.toPixel(item.x + u * cs - v * sn, item.y + u * sn + v * cs));
-  }
+  else if (aligned && item.shape != Shape::Round && item.shape != Shape::Oblong)
+    mShapes.rects.push_back(box);
+  else
+    addConvex(item, c);
+
   if (!hasLabel(mBucket->kind)) return;
   const QString& name = mView.board.entities[item.entity].name;
   if (name.isEmpty()) return;
@@ -178,6 +210,50 @@ void BucketPainter::add(int index, QPointF c, QSizeF ext) {
   if (pixels >= kMinLabelPixels)
     mLabels.push_back(
         {c, pixels, item.entity, labelColour(mBucket->kind, mShapes.colour)});
+}
+
+void BucketPainter::addConvex(const SceneItem& item, QPointF c) {
+  std::vector<QPointF>& out = mShapes.convexPoints;
+  const double rad = item.angle * std::numbers::pi / 180;
+  const double cs = std::cos(rad), sn = std::sin(rad);
+  // Item axes to pixels: turn by the angle, then scale and mirror.
+  auto put = [&](double u, double v) {
+    out.emplace_back(c.x() + mMap.sx * (u * cs - v * sn),
+                     c.y() + mMap.sy * (u * sn + v * cs));
+  };
+  const double hw = item.halfWidth, hh = item.halfHeight;
+  if (item.shape == Shape::Round) {
+    for (const QPointF& p : unitCircle(hw * mScale))
+      put(hw * p.x(), hw * p.y());
+  } else if (item.shape == Shape::Oblong) {
+    // Two half circles joined by straight sides along the long axis.
+    const bool alongX = hw >= hh;
+    const double r = alongX ? hh : hw;
+    const double d = (alongX ? hw : hh) - r;
+    const auto& circle = unitCircle(r * mScale);
+    const int n = int(circle.size());
+    for (int i = 0; i < n; ++i) {
+      const QPointF p = circle[i] * r;
+      // Points across the axis belong to both caps.
+      const bool across =
+          alongX ? (i == n / 4 || i == 3 * n / 4) : (i == 0 || i == n / 2);
+      const double along = alongX ? circle[i].x() : circle[i].y();
+      double first = along > 0 ? d : -d;
+      double second = first;
+      if (across) {
+        // Leaving the positive cap at n/4 (X) or the negative one at 0 (Y).
+        first = (alongX ? i == n / 4 : i == n / 2) ? d : -d;
+        second = -first;
+      }
+      put(p.x() + (alongX ? first : 0), p.y() + (alongX ? 0 : first));
+      if (across)
+        put(p.x() + (alongX ? second : 0), p.y() + (alongX ? 0 : second));
+    }
+  } else {
+    for (auto [u, v] : {std::pair{-hw, -hh}, {hw, -hh}, {hw, hh}, {-hw, hh}})
+      put(u, v);
+  }
+  mShapes.convexEnds.push_back(int(out.size()));
 }
 
 void BucketPainter::flushShapes() {
@@ -191,25 +267,18 @@ void BucketPainter::flushShapes() {
     mPainter.setBrush(Qt::NoBrush);
   }
   if (!s.rects.empty()) mPainter.drawRects(s.rects.data(), int(s.rects.size()));
-  for (const QRectF& r : s.ellipses) mPainter.drawEllipse(r);
-  for (const QRectF& r : s.oblongs) {
-    const double radius = std::min(r.width(), r.height()) / 2;
-    mPainter.drawRoundedRect(r, radius, radius);
+  int begin = 0;
+  for (int end : s.convexEnds) {
+    mPainter.drawConvexPolygon(&s.convexPoints[begin], end - begin);
+    begin = end;
   }
-  for (std::size_t i = 0; i + 4 <= s.quads.size(); i += 4)
-    mPainter.drawConvexPolygon(&s.quads[i], 4);
   for (int index : s.polygons) {
     const auto points = mView.scene.polygon(mView.scene.items()[index]);
-    QPolygonF pixels;
-    pixels.reserve(qsizetype(points.size()));
-    for (const QPointF& p : points) pixels.append(mMap.toPixel(p.x(), p.y()));
-    mPainter.drawPolygon(pixels);
+    mPolygon.clear();
+    for (const QPointF& p : points) mPolygon.append(mMap.toPixel(p.x(), p.y()));
+    mPainter.drawPolygon(mPolygon);
   }
-  s.rects.clear();
-  s.ellipses.clear();
-  s.oblongs.clear();
-  s.quads.clear();
-  s.polygons.clear();
+  s.clear();
 }
 
 void BucketPainter::flushPoints() {

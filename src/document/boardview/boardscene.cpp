@@ -82,6 +82,19 @@ QRectF boundingBox(std::span<const QPointF> points) {
   return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
+// Most bodies are rectangles; drawn as such they batch with the pads.
+bool isAlignedRectangle(const std::vector<QPointF>& p) {
+  if (p.size() != 4) return false;
+  const bool firstEdgeHorizontal = p[0].y() == p[1].y();
+  for (int i = 0; i < 4; ++i) {
+    const QPointF& a = p[i];
+    const QPointF& b = p[(i + 1) % 4];
+    const bool horizontal = (i % 2 == 0) == firstEdgeHorizontal;
+    if (horizontal ? a.y() != b.y() : a.x() != b.x()) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 LayerSide layerSide(const Layer& layer) {
@@ -100,14 +113,6 @@ LayerSide layerSide(const Layer& layer) {
   if (layer.name == QLatin1String("PROBE_TOP")) return LayerSide::Top;
   if (layer.name == QLatin1String("PROBE_BOT")) return LayerSide::Bottom;
   return LayerSide::Both;
-}
-
-QSizeF BoardScene::worldHalfExtent(const SceneItem& item) noexcept {
-  const double a = item.angle;
-  if (a == 0 || a == 180) return {item.halfWidth, item.halfHeight};
-  if (a == 90 || a == 270) return {item.halfHeight, item.halfWidth};
-  const double r = std::hypot(item.halfWidth, item.halfHeight);
-  return {r, r};
 }
 
 BoardScene::BoardScene(const Board& board) {
@@ -155,15 +160,19 @@ BoardScene::BoardScene(const Board& board) {
       polygon.reserve(entity.outline.size());
       for (const QPointF& p : entity.outline)
         polygon.push_back(rotated(p.x(), p.y(), rotation));
-      const QRectF box = boundingBox(polygon);
       // A polygon item is its bounding box; the polygon is drawn as is.
+      const QRectF box = boundingBox(polygon);
       item.x = box.center().x();
       item.y = box.center().y();
       item.halfWidth = static_cast<float>(box.width() / 2);
       item.halfHeight = static_cast<float>(box.height() / 2);
       item.angle = 0;
-      item.polygon = int(mPolygons.size());
-      mPolygons.push_back(std::move(polygon));
+      if (isAlignedRectangle(polygon)) {
+        item.shape = Shape::Rectangle;
+      } else {
+        item.polygon = int(mPolygons.size());
+        mPolygons.push_back(std::move(polygon));
+      }
     }
     if (!std::isfinite(item.x) || !std::isfinite(item.y) ||
         !std::isfinite(item.halfWidth) || !std::isfinite(item.halfHeight))

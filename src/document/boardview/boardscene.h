@@ -14,6 +14,7 @@
 #include <QRectF>
 #include <QRgb>
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -78,7 +79,13 @@ class BoardScene {
   QRgb colour(int item) const noexcept { return mColours[item]; }
 
   // Axis-aligned half extents of an item in world coordinates.
-  static QSizeF worldHalfExtent(const SceneItem& item) noexcept;
+  static QSizeF worldHalfExtent(const SceneItem& item) noexcept {
+    const float a = item.angle;
+    if (a == 0 || a == 180) return {item.halfWidth, item.halfHeight};
+    if (a == 90 || a == 270) return {item.halfHeight, item.halfWidth};
+    const double r = std::hypot(item.halfWidth, item.halfHeight);
+    return {r, r};
+  }
 
  private:
   void buildBuckets(std::vector<SceneItem> items, std::vector<int> keys,
