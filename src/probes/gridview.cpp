@@ -67,6 +67,7 @@ void GridView::syncCurrent() {
   else
     selectionModel()->clear();
   mSyncing = false;
+  if (index.isValid()) showCell(mGrid->currentRow(), column);
 }
 
 void GridView::onQtCurrentChanged(const QModelIndex& current) {
@@ -83,14 +84,11 @@ void GridView::onPresented() {
   applyColumns();
   for (auto [column, width] : mPendingWidths) setColumnWidth(column, width);
   mPendingWidths.clear();
-  updateGeometries();  // scrolling below needs the new row count
-  syncCurrent();
+  syncCurrent();  // scrolls to the current cell
   if (mShowRow >= 0) {
     const int row = mShowRow;
     mShowRow = -1;
     showCell(row, mShowColumn);
-  } else if (currentIndex().isValid()) {
-    scrollTo(currentIndex());
   }
 }
 
@@ -113,8 +111,13 @@ void GridView::showCell(int row, int column) {
     return;
   }
   const int viewRow = mGrid->viewRow(row);
-  if (viewRow >= 0 && column >= 0 && column < mGrid->columnCount())
-    scrollTo(mGrid->index(viewRow, column));
+  if (viewRow < 0) return;
+  // Qt does not scroll to a cell of a hidden column; the row still counts.
+  if (column < 0 || column >= mGrid->columnCount() || isColumnHidden(column))
+    column =
+        horizontalHeader()->logicalIndex(horizontalHeader()->visualIndexAt(0));
+  executeDelayedItemsLayout();  // scroll ranges must know every row
+  if (column >= 0) scrollTo(mGrid->index(viewRow, column));
 }
 
 namespace {

@@ -31,6 +31,7 @@ class GridViewTest : public QObject {
   void checkBoxClickIsReportedNotToggled();
   void autoSizeFitsTheLongestTextAnywhere();
   void showCellWaitsForRedraw();
+  void showCellInHiddenColumnStillShowsTheRow();
   void focusWithoutCurrentRowPicksFirstVisibleRow();
 
  private:
@@ -249,6 +250,14 @@ void GridViewTest::showCellWaitsForRedraw() {
   const QRect cell = mView->visualRect(mGrid->index(mGrid->viewRow(400), 1));
   QVERIFY(mView->viewport()->rect().intersects(cell));
   QVERIFY(mView->verticalScrollBar()->value() > 0);
+}
+
+void GridViewTest::showCellInHiddenColumnStillShowsTheRow() {
+  for (int i = 0; i < 500; ++i) mGrid->appendRow(QString("\tQ%1\t1").arg(i));
+  mGrid->setColumnHidden(0, true);
+  mView->showCell(300, 0);
+  const QRect cell = mView->visualRect(mGrid->index(mGrid->viewRow(300), 1));
+  QVERIFY(mView->viewport()->rect().intersects(cell));
 }
 
 void GridViewTest::focusWithoutCurrentRowPicksFirstVisibleRow() {
