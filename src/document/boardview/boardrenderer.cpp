@@ -169,10 +169,11 @@ void BucketPainter::paint(const SceneBucket& bucket) {
 void BucketPainter::addPoint(QPointF c, QRgb colour) {
   // Pixel (x, y) covers [x, x + 1): its centre is (x + 0.5, y + 0.5), as for
   // the painter's fills, while points land on the nearest whole number.
-  if (!(c.x() >= 0 && c.y() >= 0)) return;
-  const int x = static_cast<int>(c.x());  // truncation is floor from here
+  if (!(c.x() >= 0 && c.y() >= 0 && c.x() < mSize.width() &&
+        c.y() < mSize.height()))
+    return;
+  const int x = static_cast<int>(c.x());  // truncation is floor here
   const int y = static_cast<int>(c.y());
-  if (x >= mSize.width() || y >= mSize.height()) return;
   if (mBucket->kind != EntityKind::Probe) {
     // Thousands of pins share a pixel on a whole-board view: draw one.
     const std::size_t bit = std::size_t(y) * mSize.width() + x;

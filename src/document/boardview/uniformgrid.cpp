@@ -23,9 +23,14 @@ std::vector<int> UniformGrid::build(std::span<const QPointF> points,
   const double height = std::max(bottom - top, extent * 1e-3);
   const double cells = std::max(1.0, double(n) / std::max(1, pointsPerCell));
   const double side = std::sqrt(width * height / cells);
-  constexpr int kMaxSide = 2048;
-  mColumns = std::clamp(static_cast<int>(std::ceil(width / side)), 1, kMaxSide);
-  mRows = std::clamp(static_cast<int>(std::ceil(height / side)), 1, kMaxSide);
+  constexpr int kMaxSide = 2048;  // cells per side
+  auto cellsAlong = [&](double length) {
+    const double n = std::ceil(length / side);
+    return static_cast<int>(
+        std::clamp(std::isfinite(n) ? n : 1.0, 1.0, double(kMaxSide)));
+  };
+  mColumns = cellsAlong(width);
+  mRows = cellsAlong(height);
   mLeft = left;
   mTop = top;
   // Slightly larger cells so the extreme points fall inside the last cell.

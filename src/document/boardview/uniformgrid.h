@@ -64,14 +64,15 @@ void UniformGrid::forEachRun(const QRectF& rect, Run&& run) const {
   }
 }
 
+// Clamped before the conversion: a far-off query must not overflow an int.
 inline int UniformGrid::column(double x) const noexcept {
-  return std::clamp(static_cast<int>(std::floor((x - mLeft) / mCellW)), 0,
-                    mColumns - 1);
+  const double c = std::floor((x - mLeft) / mCellW);
+  return static_cast<int>(std::clamp(c, 0.0, double(mColumns - 1)));
 }
 
 inline int UniformGrid::row(double y) const noexcept {
-  return std::clamp(static_cast<int>(std::floor((y - mTop) / mCellH)), 0,
-                    mRows - 1);
+  const double r = std::floor((y - mTop) / mCellH);
+  return static_cast<int>(std::clamp(r, 0.0, double(mRows - 1)));
 }
 
 }  // namespace lw
