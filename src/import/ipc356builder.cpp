@@ -414,29 +414,29 @@ void Builder::addAccessPoints() {
   for (int i : mTargetFeatures) {
     const Feature& f = mNet.features[i];
     const int sides = reachableSides(f);
+    // Copied out: adding access points moves the entities.
     const Entity& feature = mOut.board.entities[mFeaturePosition[i]];
-    const bool isVia = feature.kind == EntityKind::Via;
-    const QString& refdes = isVia ? QString() : f.refdes;
+    Entity base;
+    base.kind = EntityKind::AccessPoint;
+    base.x = f.x;
+    base.y = f.y;
+    base.shape = feature.shape;
+    base.width = feature.width;
+    base.height = feature.height;
+    base.angle = feature.angle;
+    base.attributes.push_back(attribute(mOut.keywords.netName, f.net));
+    base.attributes.push_back(
+        attribute(mOut.keywords.dataLink, QString::number(feature.number)));
     const TargetClass kind =
-        isVia                                    ? TargetClass::Via
-        : refdes.startsWith(QLatin1String("TP")) ? TargetClass::TestPad
-        : f.type == FeatureType::Smd             ? TargetClass::SmdPad
-                                                 : TargetClass::ThroughPin;
+        feature.kind == EntityKind::Via            ? TargetClass::Via
+        : f.refdes.startsWith(QLatin1String("TP")) ? TargetClass::TestPad
+        : f.type == FeatureType::Smd               ? TargetClass::SmdPad
+                                                   : TargetClass::ThroughPin;
     for (const Side side : {Side::Top, Side::Bottom}) {
       if (!(sides & (side == Side::Top ? kTopBit : kBottomBit))) continue;
-      Entity ap;
-      ap.kind = EntityKind::AccessPoint;
+      Entity ap = base;
       ap.side = side;
       ap.layer = side == Side::Top ? kLayerAccessTop : kLayerAccessBottom;
-      ap.x = f.x;
-      ap.y = f.y;
-      ap.shape = feature.shape;
-      ap.width = feature.width;
-      ap.height = feature.height;
-      ap.angle = feature.angle;
-      ap.attributes.push_back(attribute(mOut.keywords.netName, f.net));
-      ap.attributes.push_back(
-          attribute(mOut.keywords.dataLink, QString::number(feature.number)));
       const int position = add(std::move(ap));
       ProbeTarget target;
       target.net = mNetIndex.value(f.net);

@@ -274,6 +274,18 @@ TEST(Ipc356Mapping, ReadsFromAPathWithBlanksAndRefusesAMissingFile) {
   }
 }
 
+TEST(Ipc356Mapping, RefusedFilesAreNamedInTheError) {
+  for (const char* name : {"no_features.ipc", "bad_units.ipc"}) {
+    try {
+      importData(name);
+      FAIL() << name;
+    } catch (const Error& e) {
+      EXPECT_TRUE(e.message().contains(QLatin1String(name)))
+          << e.message().toStdString();
+    }
+  }
+}
+
 TEST(Ipc356Mapping, SummaryTellsWhatWasReadAndWhatWasNot) {
   const ImportResult r = importData("malformed.ipc");
   const QString text = formatSummary(r.summary);

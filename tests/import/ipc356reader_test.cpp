@@ -209,6 +209,8 @@ TEST(Ipc356Reader, ReportsMalformedLinesWithTheirNumbers) {
   EXPECT_EQ(n.skipped.at(QStringLiteral("ZZZ")), 1);
 }
 
+const char kBinary[] = "\x00\x01\x02\xff\xfe garbage\n";
+
 class Ipc356Refused : public ::testing::TestWithParam<QByteArray> {};
 
 TEST_P(Ipc356Refused, TextWithoutFeaturesWithAClearError) {
@@ -226,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, Ipc356Refused,
     ::testing::Values(QByteArray(), QByteArray("\n\r\n   \n"),
                       QByteArray("P  UNITS CUST 0\nC  nothing\n999\n"),
-                      QByteArray("\x00\x01\x02\xff\xfe garbage\n", 17),
+                      QByteArray(kBinary, sizeof kBinary - 1),
                       QByteArray("317GND  VIA  broken\n999\n")));
 
 TEST(Ipc356Reader, ErrorForAFileWithoutFeaturesNamesTheFirstProblem) {
