@@ -241,18 +241,23 @@ ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
   return result;
 }
 
-QString formatSummary(const ImportSummary& s) {
-  QString out;
+namespace {
+
+QString boardLines(const ImportSummary& s) {
   const QString units = s.units.isEmpty()
                             ? QStringLiteral("no UNITS record, read as CUST 0")
                             : s.units;
-  out += QStringLiteral(
+  const QString bottom =
+      s.bottomLayer > 0
+          ? QStringLiteral("bottom is access layer %1").arg(s.bottomLayer)
+          : QStringLiteral("no surface pads on the bottom");
+  return QStringLiteral(
              "Imported %1 (%2; page units %3): %4 lines, %5 "
              "feature records.\n")
              .arg(s.fileName, units, unitName(s.pageUnits))
              .arg(s.lines)
-             .arg(s.featureRecords);
-  out += QStringLiteral(
+             .arg(s.featureRecords) +
+         QStringLiteral(
              "Board: %1 components with %2 pins, %3 vias, %4 "
              "tooling holes, %5 fiducials; %6.\n")
              .arg(s.components)
@@ -262,37 +267,36 @@ QString formatSummary(const ImportSummary& s) {
              .arg(s.fiducials)
              .arg(s.outlineFromFile
                       ? QStringLiteral("outline from BOARD_EDGE")
-                      : QStringLiteral("outline drawn around the features"));
-  out += QStringLiteral(
+                      : QStringLiteral("outline drawn around the features")) +
+         QStringLiteral(
              "Nets: %1. Not nets, never probed: %2 pins and vias "
              "on N/C, %3 with a blank net name.\n")
              .arg(s.nets)
              .arg(s.noConnectFeatures)
-             .arg(s.unnamedFeatures);
-  const QString bottom =
-      s.bottomLayer > 0
-          ? QStringLiteral("bottom is access layer %1").arg(s.bottomLayer)
-          : QStringLiteral("no surface pads on the bottom");
-  out += QStringLiteral(
+             .arg(s.unnamedFeatures) +
+         QStringLiteral(
              "Access points: %1 top, %2 bottom (%3; solder mask "
              "digits read as the %4 sides).\n")
              .arg(s.accessPointsTop)
              .arg(s.accessPointsBottom)
              .arg(bottom, s.maskNamesOpenSides ? QStringLiteral("open")
                                                : QStringLiteral("covered"));
+}
+
+QString probeLines(const ImportSummary& s) {
   const double minPad = s.options.minPadMils > 0
                             ? s.options.minPadMils
                             : minimumPadMils(s.options.probeSize);
   const int unplaced =
       s.unplacedNoAccess + s.unplacedPadTooSmall + s.unplacedTooClose;
-  out += QStringLiteral(
-             "Probes (%1, %2 mil, pads from %3 mil): %4 placed, "
-             "%5 unplaced.\n")
-             .arg(sideName(s.options.side))
-             .arg(static_cast<int>(s.options.probeSize))
-             .arg(minPad)
-             .arg(s.probesPlaced)
-             .arg(unplaced);
+  QString out = QStringLiteral(
+                    "Probes (%1, %2 mil, pads from %3 mil): %4 placed, "
+                    "%5 unplaced.\n")
+                    .arg(sideName(s.options.side))
+                    .arg(static_cast<int>(s.options.probeSize))
+                    .arg(minPad)
+                    .arg(s.probesPlaced)
+                    .arg(unplaced);
   const std::pair<int, const char*> reasons[] = {
       {s.unplacedNoAccess, kReasonNoAccess},
       {s.unplacedPadTooSmall, kReasonPadTooSmall},
@@ -302,6 +306,11 @@ QString formatSummary(const ImportSummary& s) {
       out += QStringLiteral("  %1 unplaced: %2\n")
                  .arg(count)
                  .arg(QLatin1String(reason));
+  return out;
+}
+
+QString skippedLines(const ImportSummary& s) {
+  QString out;
   if (!s.skippedRecords.empty()) {
     QStringList parts;
     for (const auto& [code, count] : s.skippedRecords)
@@ -317,6 +326,12 @@ QString formatSummary(const ImportSummary& s) {
                  .arg(s.problems.size() - kProblemsShown);
   }
   return out;
+}
+
+}  // namespace
+
+QString formatSummary(const ImportSummary& s) {
+  return boardLines(s) + probeLines(s) + skippedLines(s);
 }
 
 }  // namespace lw
