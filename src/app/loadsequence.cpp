@@ -58,7 +58,7 @@ void MainWindow::loadFile(const QString& fileName) {
 
   setControlsEnabled(true);
   frmBusy->setValue(8);
-  frmBusy->close();
+  closeBusyWindow();
 
   // The rules only arrange the grid; a board opens and its stored wiring
   // state comes back whether or not a rules file exists.
@@ -66,6 +66,9 @@ void MainWindow::loadFile(const QString& fileName) {
   fgProbes->setFocus();
   setTitle(fileName);
   restoreWiringState();
+  // Both views come to the current probe even when no step above moved the
+  // current row (it was already current when they were fitted to the board).
+  fgProbes_SelChange();
   setBusyPointer(false);
   fgProbes->setFocus();
 }
@@ -117,8 +120,13 @@ bool MainWindow::extractAndBuild() {
   return true;
 }
 
-void MainWindow::abortLoad(const QString& message) {
+void MainWindow::closeBusyWindow() {
   frmBusy->close();
+  activateWindow();  // the keyboard comes back to the grid
+}
+
+void MainWindow::abortLoad(const QString& message) {
+  closeBusyWindow();
   setBusyPointer(false);
   mPrompts->message(this, kDefaultTitle, message, Prompts::Icon::Information,
                     Prompts::Buttons::Ok);

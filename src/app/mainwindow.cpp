@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -203,14 +204,15 @@ void MainWindow::connectSignals() {
           &MainWindow::cmdNotWired_Click);
   connect(cmdRotate, &QPushButton::clicked, this, &MainWindow::cmdRotate_Click);
 
+  // The keys work wherever the focus is; the grid would otherwise take
+  // Space for itself, so it hands them over first.
   auto* wiredKey = new QShortcut(kWiredKey, this);
-  connect(wiredKey, &QShortcut::activated, this, [this] {
-    if (cmdWired->isEnabled()) cmdWired_Click();
-  });
+  connect(wiredKey, &QShortcut::activated, this,
+          [this] { handleWiringKey(Qt::Key_Space); });
   auto* notWiredKey = new QShortcut(kNotWiredKey, this);
-  connect(notWiredKey, &QShortcut::activated, this, [this] {
-    if (cmdNotWired->isEnabled()) cmdNotWired_Click();
-  });
+  connect(notWiredKey, &QShortcut::activated, this,
+          [this] { handleWiringKey(Qt::Key_Backspace); });
+  fgProbes->installEventFilter(this);
 
   connect(optTop, &QRadioButton::toggled, this, [this](bool on) {
     if (on) switchSurface(QStringLiteral("T"));
@@ -242,6 +244,24 @@ void MainWindow::connectSignals() {
           [this](const QString& name) { onEntityPicked(VDProbeView, name); });
   connect(VDEditor, &BoardView::recentreRequested, this,
           &MainWindow::onRecentreRequest);
+}
+
+bool MainWindow::handleWiringKey(int key) {
+  QPushButton* button = key == Qt::Key_Space       ? cmdWired
+                        : key == Qt::Key_Backspace ? cmdNotWired
+                                                   : nullptr;
+  if (!button) return false;
+  if (button->isEnabled()) button->click();
+  return true;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == fgProbes && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::NoModifier && handleWiringKey(key->key()))
+      return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 bool MainWindow::Form_Load() {

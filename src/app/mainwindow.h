@@ -78,18 +78,22 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
   QWidget* buildCommandRow();
   QWidget* buildControlPanel();
   void connectSignals();
+  // Space marks wired, Backspace not wired; false for other keys.
+  bool handleWiringKey(int key);
 
   // Load sequence (loadsequence.cpp).
   bool loadDocumentIntoViews(const QString& fileName);
   bool checkPcbFile();
   bool extractAndBuild();
   void abortLoad(const QString& message);
+  void closeBusyWindow();
   void applyRulesFile();
   void setControlsEnabled(bool enabled);
   void buildProbeTableInGrid();
