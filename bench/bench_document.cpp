@@ -98,8 +98,9 @@ Peaks childPeaks(const QString& path) {
   const QList<QByteArray> kib =
       child.readAllStandardOutput().simplified().split(' ');
   Peaks peaks;
-  if (kib.size() == 2)
-    peaks = {kib[0].toLong() / 1024.0, kib[1].toLong() / 1024.0};
+  if (kib.size() == 3)
+    peaks = {kib[0].toLong() / 1024.0, kib[1].toLong() / 1024.0,
+             kib[2].toLong() / 1024.0};
   return cache[path] = peaks;
 }
 
