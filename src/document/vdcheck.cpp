@@ -65,8 +65,13 @@ std::string checkAttributes(const Board& board,
 std::string checkHeader(const Board& board) {
   if (int(board.units) < 0 || std::size_t(board.units) >= kUnitNames.size())
     return "units: unknown units code " + std::to_string(int(board.units));
-  std::vector<QString> keywords(board.keywords.begin() + 1,
-                                board.keywords.end());
+  // Slot 0 is never written; a name there would be lost.
+  if (!board.keywords.isEmpty() && !board.keywords[0].isEmpty())
+    return "keywords: the unused first slot holds \"" +
+           board.keywords[0].toStdString() + "\"";
+  std::vector<QString> keywords(
+      board.keywords.begin() + (board.keywords.isEmpty() ? 0 : 1),
+      board.keywords.end());
   for (std::size_t i = 0; i < keywords.size(); ++i)
     if (keywords[i].isEmpty()) return at("keywords", i) + ": empty keyword";
   std::sort(keywords.begin(), keywords.end());

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -69,7 +70,8 @@ class PaddedBuffer {
   void setSize(std::size_t size) noexcept;
 
  private:
-  std::unique_ptr<char[]> mData;
+  using Storage = std::unique_ptr<char[], void (*)(void*)>;
+  Storage mData{nullptr, std::free};
   std::size_t mSize = 0;
   std::size_t mCapacity = 0;
 };

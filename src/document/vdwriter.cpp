@@ -4,6 +4,8 @@
 
 #include "vdformat.h"
 
+#include <QStringEncoder>
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -19,7 +21,7 @@ class Writer {
   explicit Writer(const Board& board) : mBoard(board) {}
 
   QByteArray write() {
-    mOut.reserve(qsizetype(4096 + 96 * mBoard.entities.size()));
+    mOut.reserve(4096 + 128 * mBoard.entities.size());
     raw("{\"format\":");
     string(std::string_view(kFormatName));
     raw(",\"version\":");
@@ -31,9 +33,9 @@ class Writer {
     for (qsizetype i = 1; i < mBoard.keywords.size(); ++i) {
       if (i > 1) raw(",");
       // Attributes repeat keyword names; escape each once.
-      const qsizetype start = mOut.size();
+      const std::size_t start = mOut.size();
       string(mBoard.keywords[i]);
-      mKeywords[std::size_t(i)] = mOut.mid(start);
+      mKeywords[std::size_t(i)] = mOut.substr(start);
     }
     raw("],\n");
     list("files", mBoard.files, [this](const BoardFile& f) { file(f); });
@@ -45,23 +47,34 @@ class Writer {
     raw(",\n");
     list("entities", mBoard.entities, [this](const Entity& e) { entity(e); });
     raw("}\n");
-    return std::move(mOut);
+    return QByteArray(mOut.data(), qsizetype(mOut.size()));
   }
 
  private:
-  void raw(std::string_view s) { mOut.append(s.data(), qsizetype(s.size())); }
+  Writer& raw(std::string_view s) {
+    mOut.append(s);
+    return *this;
+  }
+
+  // Starts a further key of an object: key("x").number(...).
+  Writer& key(std::string_view name) {
+    mOut += ",\"";
+    mOut += name;
+    mOut += "\":";
+    return *this;
+  }
 
   void integer(long long n) {
     char buf[24];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, n);
-    mOut.append(buf, end - buf);
+    mOut.append(buf, std::size_t(end - buf));
   }
 
   void number(double v) {
     if (v == 0) v = 0;  // "-0" would read back as 0 and change the bytes
     char buf[32];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    mOut.append(buf, end - buf);
+    mOut.append(buf, std::size_t(end - buf));
   }
 
   void string(std::string_view s) {
@@ -69,17 +82,19 @@ class Writer {
       return static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\';
     });
     if (plain) {
-      mOut.append('"');
-      raw(s);
-      mOut.append('"');
+      mOut += '"';
+      mOut += s;
+      mOut += '"';
     } else {
       raw(nlohmann::json(s).dump());
     }
   }
 
+  // Encodes into one reused buffer: no allocation per name or value.
   void string(const QString& s) {
-    const QByteArray utf8 = s.toUtf8();
-    string(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    mUtf8.resize(std::size_t(mEncoder.requiredSpace(s.size())));
+    const char* end = mEncoder.appendToBuffer(mUtf8.data(), s);
+    string(std::string_view(mUtf8.data(), std::size_t(end - mUtf8.data())));
   }
 
   template <class T, class Fn>
@@ -97,21 +112,21 @@ class Writer {
   void file(const BoardFile& f) {
     raw("{\"number\":");
     integer(f.number);
-    if (!f.name.isEmpty()) raw(",\"name\":"), string(f.name);
-    if (f.isPcb) raw(",\"pcb\":true");
-    if (f.visible) raw(",\"visible\":true");
-    if (f.selectArgument) raw(",\"select\":"), integer(f.selectArgument);
-    if (f.rotation) raw(",\"rotation\":"), integer(f.rotation);
+    if (!f.name.isEmpty()) key("name").string(f.name);
+    if (f.isPcb) key("pcb").raw("true");
+    if (f.visible) key("visible").raw("true");
+    if (f.selectArgument) key("select").integer(f.selectArgument);
+    if (f.rotation) key("rotation").integer(f.rotation);
     raw("}");
   }
 
   void layer(const Layer& l) {
     raw("{\"index\":");
     integer(l.index);
-    if (!l.name.isEmpty()) raw(",\"name\":"), string(l.name);
-    if (l.type) raw(",\"type\":"), integer(l.type);
+    if (!l.name.isEmpty()) key("name").string(l.name);
+    if (l.type) key("type").integer(l.type);
     if (l.colour != Rgb{}) {
-      raw(",\"colour\":[");
+      key("colour").raw("[");
       integer(l.colour.r);
       raw(",");
       integer(l.colour.g);
@@ -119,7 +134,7 @@ class Writer {
       integer(l.colour.b);
       raw("]");
     }
-    if (!l.visible) raw(",\"visible\":false");
+    if (!l.visible) key("visible").raw("false");
     raw("}");
   }
 
@@ -130,7 +145,10 @@ class Writer {
     string(a.value);
     if (!a.display.isZero()) {
       raw(",[");
-      for (double r : a.display.reals) number(r), raw(",");
+      for (double r : a.display.reals) {
+        number(r);
+        raw(",");
+      }
       for (std::size_t i = 0; i < a.display.ints.size(); ++i) {
         if (i) raw(",");
         integer(a.display.ints[i]);
@@ -143,26 +161,23 @@ class Writer {
   void entity(const Entity& e) {
     raw("{\"k\":");
     string(kKindNames[std::size_t(e.kind)]);
-    if (e.number) raw(",\"n\":"), integer(e.number);
-    raw(",\"f\":");
-    integer(e.file);
-    if (e.layer) raw(",\"l\":"), integer(e.layer);
-    if (e.side != Side::Top)
-      raw(",\"s\":"), string(kSideNames[std::size_t(e.side)]);
+    if (e.number) key("n").integer(e.number);
+    key("f").integer(e.file);
+    if (e.layer) key("l").integer(e.layer);
+    if (e.side != Side::Top) key("s").string(kSideNames[std::size_t(e.side)]);
     if (e.shape != Shape::Round)
-      raw(",\"sh\":"), string(kShapeNames[std::size_t(e.shape)]);
-    if (e.parent != -1) raw(",\"c\":"), integer(e.parent);
-    const std::pair<std::string_view, double> numbers[] = {
-        {",\"x\":", e.x},
-        {",\"y\":", e.y},
-        {",\"w\":", e.width},
-        {",\"h\":", e.height},
-        {",\"r\":", e.angle}};
-    for (const auto& [key, v] : numbers)
-      if (v != 0) raw(key), number(v);
-    if (!e.name.isEmpty()) raw(",\"name\":"), string(e.name);
+      key("sh").string(kShapeNames[std::size_t(e.shape)]);
+    if (e.parent != -1) key("c").integer(e.parent);
+    const std::pair<std::string_view, double> numbers[] = {{"x", e.x},
+                                                           {"y", e.y},
+                                                           {"w", e.width},
+                                                           {"h", e.height},
+                                                           {"r", e.angle}};
+    for (const auto& [name, v] : numbers)
+      if (v != 0) key(name).number(v);
+    if (!e.name.isEmpty()) key("name").string(e.name);
     if (!e.outline.empty()) {
-      raw(",\"o\":[");
+      key("o").raw("[");
       for (std::size_t i = 0; i < e.outline.size(); ++i) {
         if (i) raw(",");
         number(e.outline[i].x());
@@ -172,7 +187,7 @@ class Writer {
       raw("]");
     }
     if (!e.attributes.empty()) {
-      raw(",\"a\":[");
+      key("a").raw("[");
       for (std::size_t i = 0; i < e.attributes.size(); ++i) {
         if (i) raw(",");
         attribute(e.attributes[i]);
@@ -183,8 +198,11 @@ class Writer {
   }
 
   const Board& mBoard;
-  QByteArray mOut;
-  std::vector<QByteArray> mKeywords;  // escaped, by index
+  std::string mOut;                    // appends inline, unlike QByteArray
+  std::vector<std::string> mKeywords;  // escaped, by index
+  QStringEncoder mEncoder{QStringEncoder::Utf8,
+                          QStringConverter::Flag::Stateless};
+  std::string mUtf8;
 };
 
 }  // namespace

@@ -89,6 +89,7 @@ const BadCase kCases[] = {
      "entities[0].a[0]: expected [name, value] or [name, value, display]"},
     {"deeply-nested.vd", "entities[0]: expected an object"},
     {"deeply-nested-unclosed.vd", "not valid JSON"},
+    {"zero-byte.vd", "not valid JSON: a zero byte at byte offset 2"},
 };
 
 QString openError(const QString& path) {

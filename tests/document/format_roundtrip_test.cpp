@@ -165,6 +165,8 @@ TEST(FormatRoundTrip, BoardsTheReaderRefusesAreNotWritten) {
        "entities[5].a[1][0]: no keyword has index 77"},
       {"empty keyword", [](Board& b) { b.keywords.append(QString()); },
        ": empty keyword"},
+      {"keyword in the unused slot", [](Board& b) { b.keywords[0] = "X"; },
+       "keywords: the unused first slot holds \"X\""},
       {"duplicate keyword", [](Board& b) { b.keywords.append("NETNAME"); },
        "keyword \"NETNAME\" repeated"},
       {"rotation", [](Board& b) { b.files[0].rotation = 45; },
