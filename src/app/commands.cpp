@@ -1,7 +1,11 @@
 // Commands that open the rules and renumbering dialogs and the importer.
 
+#include "boardio.h"
 #include "gridview.h"
+#include "ipc356import.h"
 #include "mainwindow.h"
+#include "prompts.h"
+#include "savename.h"
 
 namespace lw {
 
@@ -16,7 +20,36 @@ void MainWindow::cmdRenameProbes_Click() {
 }
 
 void MainWindow::cmdImport_Click() {
-  keepGridFocus();
+  if (!askToSaveChanges()) return keepGridFocus();
+  const QString source = mPrompts->openFileName(
+      this,
+      QStringLiteral("IPC-D-356 test netlist (*.ipc *.356 *.net);;All "
+                     "files (*)"),
+      QString());
+  if (source.isEmpty()) return keepGridFocus();
+  const QString name = mPrompts->saveFileName(
+      this, QStringLiteral("VELDRA VD File (*.vd *.vdz)"), mLastFileName);
+  if (name.isEmpty()) return keepGridFocus();
+  const SaveTarget target = saveTargetFor(name);
+
+  setBusyPointer(true);
+  QString summary;
+  try {
+    const ImportResult result = importIpc356(source, ImportOptions{});
+    writeBoard(result.board, target.path,
+               target.compressed ? Compression::Gzip : Compression::None);
+    summary = formatSummary(result.summary);
+  } catch (const Error& e) {
+    setBusyPointer(false);
+    mPrompts->message(this, QStringLiteral("Loomwright"), e.message(),
+                      Prompts::Icon::Stop, Prompts::Buttons::Ok);
+    return keepGridFocus();
+  }
+  setBusyPointer(false);
+  mLastFileName = target.path;
+  mPrompts->message(this, QStringLiteral("Loomwright"), summary,
+                    Prompts::Icon::Information, Prompts::Buttons::Ok);
+  loadFile(target.path);
 }
 
 void MainWindow::applyRulesFile() {}

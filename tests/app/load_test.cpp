@@ -205,6 +205,31 @@ class LoadTest : public QObject {
     QVERIFY(w.windowTitle().endsWith(path));
   }
 
+  void importCommandWritesAndLoadsTheBoard() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    const QString source =
+        QString(LW_SOURCE_ROOT) + "/tests/import/data/kicad_style.ipc";
+    f.prompts.fileNames.enqueue(source);
+    f.prompts.fileNames.enqueue(f.path("imported"));
+    QTest::mouseClick(w.cmdImport, Qt::LeftButton);
+    QVERIFY(QFile::exists(f.path("imported.vd")));
+    QVERIFY(w.windowTitle().endsWith("imported.vd"));
+    QVERIFY(f.grid().rows() > 1);
+    QCOMPARE(f.prompts.messages.first().icon, Prompts::Icon::Information);
+
+    f.prompts.messages.clear();
+    f.prompts.fileNames.enqueue(QString(LW_SOURCE_ROOT) +
+                                "/tests/import/data/no_features.ipc");
+    f.prompts.fileNames.enqueue(f.path("never.vd"));
+    w.cmdImport_Click();
+    QCOMPARE(f.prompts.messages.size(), 1);
+    QCOMPARE(f.prompts.messages[0].icon, Prompts::Icon::Stop);
+    QVERIFY(f.prompts.lastText().contains("no_features.ipc"));
+    QVERIFY(!QFile::exists(f.path("never.vd")));
+    QVERIFY(w.windowTitle().endsWith("imported.vd"));  // still loaded
+  }
+
   void versionCheck_data() {
     QTest::addColumn<int>("major");
     QTest::addColumn<int>("minor");
