@@ -2,6 +2,7 @@
 // part, recolouring every probe, and the probe view following a probe.
 
 #include "boardgenerator.h"
+#include "boardscene.h"
 #include "boardview.h"
 
 #include <QApplication>
@@ -42,6 +43,15 @@ void fullBoard(benchmark::State& state) {
   QImage image(kScreen, QImage::Format_RGB32);
   for (auto _ : state) view.renderTo(image);
   state.counters["items"] = double(view.document().board().entities.size());
+}
+
+// After an open, a rotation or an edit the view rebuilds its scene once.
+void buildScene(benchmark::State& state) {
+  const lw::Board& board = viewWith(int(state.range(0))).document().board();
+  for (auto _ : state) {
+    lw::BoardScene scene(board);
+    benchmark::DoNotOptimize(scene.items().data());
+  }
 }
 
 void zoomedToOnePercent(benchmark::State& state) {
@@ -91,6 +101,7 @@ void probeViewFollowsProbe(benchmark::State& state) {
 }
 
 BENCHMARK(fullBoard)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(buildScene)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(zoomedToOnePercent)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(colourEveryProbe)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(probeViewFollowsProbe)
