@@ -22,12 +22,14 @@ void writeFileAtomically(const QString& path, const QByteArray& data) {
 
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) fail(path, file.errorString());
-  if (file.write(data) != data.size()) {
+  // commit() ignores a failure of its own final flush (a full disk) and
+  // would put a truncated file in place; flush first and check.
+  if (file.write(data) != data.size() || !file.flush()) {
     const QString reason = file.errorString();
     file.cancelWriting();
     fail(path, reason);
   }
-  // commit() flushes, syncs and renames; only then is the old file replaced.
+  // commit() syncs and renames; only then is the old file replaced.
   if (!file.commit()) fail(path, file.errorString());
 }
 

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace lw {
 namespace {
 
@@ -167,6 +171,33 @@ TEST_F(FormatFile, SaveIntoAReadOnlyFolderKeepsThePreviousFile) {
   expectSaveFails(path("board.vd"), path("board.vd"));
   QFile::setPermissions(mDir.path(),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(test::readBytes(path("board.vd")), previous);
+  EXPECT_EQ(QDir(mDir.path()).entryList(QDir::Files),
+            QStringList{QStringLiteral("board.vd")});
+}
+
+// A full disk, simulated with a file size limit, which binds root too.
+TEST_F(FormatFile, AFullDiskKeepsThePreviousFile) {
+  const QByteArray previous = serializeBoard(Board());
+  test::writeBytes(path("board.vd"), previous);
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 512;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  QString message;
+  try {
+    writeBoard(test::sampleBoard(), path("board.vd"), Compression::None);
+  } catch (const Error& e) {
+    message = e.message();
+  }
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(
+      message.startsWith(QStringLiteral("Cannot save \"%1\": ")
+                             .arg(QDir::toNativeSeparators(path("board.vd")))))
+      << message.toStdString();
   EXPECT_EQ(test::readBytes(path("board.vd")), previous);
   EXPECT_EQ(QDir(mDir.path()).entryList(QDir::Files),
             QStringList{QStringLiteral("board.vd")});
