@@ -1,0 +1,229 @@
+// The main window at work on generated boards: the whole load, a "Probe
+// Wired" press, a "RefDes" title click and a surface switch; and the resolve
+// steps through their hash indexes against the nested searches they replace.
+//
+//   bench_app --benchmark_repetitions=5 --benchmark_report_aggregates_only
+
+#include "boardgenerator.h"
+#include "boardio.h"
+#include "boardview.h"
+#include "extraction.h"
+#include "gridview.h"
+#include "mainwindow.h"
+#include "probetable.h"
+#include "prompts.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+using namespace lw;
+
+namespace {
+
+class SilentPrompts final : public Prompts {
+ public:
+  Answer message(QWidget*, const QString&, const QString&, Icon,
+                 Buttons) override {
+    return Answer::Ok;
+  }
+  QString openFileName(QWidget*, const QString&, const QString&) override {
+    return {};
+  }
+  QString saveFileName(QWidget*, const QString&, const QString&) override {
+    return {};
+  }
+};
+
+QTemporaryDir& tempDir() {
+  static QTemporaryDir dir;
+  return dir;
+}
+
+// A generated board written once per size.
+QString boardFile(int probes) {
+  static std::map<int, QString> files;
+  auto it = files.find(probes);
+  if (it != files.end()) return it->second;
+  const QString path =
+      tempDir().filePath(QStringLiteral("board-%1.vdz").arg(probes));
+  writeBoard(generateBoard(largeOptions(probes)), path, Compression::Gzip);
+  return files[probes] = path;
+}
+
+struct Workbench {
+  SilentPrompts prompts;
+  QSettings settings{tempDir().filePath("settings.ini"), QSettings::IniFormat};
+  std::unique_ptr<MainWindow> window;
+
+  Workbench() {
+    MainWindowSetup setup;
+    setup.prompts = &prompts;
+    setup.settings = &settings;
+    window = std::make_unique<MainWindow>(setup);
+    window->Form_Load();
+    window->resize(1400, 900);
+    window->show();
+    QApplication::processEvents();
+  }
+  void paint() {
+    window->VDEditor->repaint();
+    window->VDProbeView->repaint();
+  }
+};
+
+// One loaded window per size, kept across benchmarks.
+Workbench& loaded(int probes) {
+  static std::map<int, std::unique_ptr<Workbench>> benches;
+  auto& bench = benches[probes];
+  if (!bench) {
+    bench = std::make_unique<Workbench>();
+    bench->window->loadFile(boardFile(probes));
+  }
+  return *bench;
+}
+
+void BM_LoadFile(benchmark::State& state) {
+  const QString path = boardFile(int(state.range(0)));
+  Workbench bench;
+  for (auto _ : state) {
+    bench.window->loadFile(path);
+    bench.paint();
+  }
+  state.counters["rows"] = bench.window->probeGrid().rows() - 1;
+}
+BENCHMARK(BM_LoadFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ProbeWired(benchmark::State& state) {
+  Workbench& bench = loaded(int(state.range(0)));
+  GridModel& grid = bench.window->probeGrid();
+  for (auto _ : state) {
+    const int marked = grid.currentRow();
+    bench.window->cmdWired_Click();
+    bench.paint();
+    state.PauseTiming();
+    // Unmark it again, so that the surface never runs out of work.
+    grid.setText(marked, probe_grid::kWired, QString());
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ProbeWired)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(50)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_RefDesTitleClick(benchmark::State& state) {
+  Workbench& bench = loaded(int(state.range(0)));
+  GridModel& grid = bench.window->probeGrid();
+  int column = 0;
+  while (column < grid.columns() &&
+         grid.text(0, column) != QLatin1StringView("RefDes"))
+    ++column;
+  QHeaderView* header = bench.window->fgProbes->horizontalHeader();
+  for (auto _ : state) {
+    emit header->sectionClicked(column);
+    bench.paint();
+  }
+}
+BENCHMARK(BM_RefDesTitleClick)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_SwitchSurface(benchmark::State& state) {
+  Workbench& bench = loaded(int(state.range(0)));
+  bool top = true;
+  for (auto _ : state) {
+    (top ? bench.window->optBot : bench.window->optTop)->setChecked(true);
+    top = !top;
+    bench.paint();
+  }
+}
+BENCHMARK(BM_SwitchSurface)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// ---- resolve steps --------------------------------------------------------
+
+ExtractionTables& extracted(int probes) {
+  static std::map<int, std::unique_ptr<ExtractionTables>> all;
+  auto& t = all[probes];
+  if (!t) {
+    t = std::make_unique<ExtractionTables>();
+    const BoardDocument doc(generateBoard(largeOptions(probes)));
+    int pcb = 0;
+    for (const BoardFile& f : doc.board().files)
+      if (f.isPcb && f.visible) pcb = f.number;
+    int status = 0;
+    extractProbes(doc, pcb, *t, status);
+    extractAccessPoints(doc, pcb, *t, status);
+    extractComponentPins(doc, pcb, *t, status);
+    extractVias(doc, pcb, *t, status);
+    if (t->probeData.lastRow() < probes / 2) std::abort();
+  }
+  return *t;
+}
+
+// The first-match nested searches, as the links were once resolved.
+void resolveNested(ExtractionTables& t) {
+  RecordTable& access = t.accessData;
+  for (int a = 1; a <= access.lastRow(); ++a) {
+    const QStringView link = access.cell(access_col::kDatalink, a);
+    for (int k = 1; k <= t.pinData.lastRow(); ++k) {
+      if (t.pinData.cell(5, k) != link) continue;
+      access.setCell(access_col::kFeatureType, a, QStringLiteral("Comp Pin"));
+      access.setCell(access_col::kFeatureIndex, a, QString::number(k));
+      break;
+    }
+  }
+  for (int a = 1; a <= access.lastRow(); ++a) {
+    if (!access.cell(access_col::kFeatureType, a).isEmpty()) continue;
+    const QStringView link = access.cell(access_col::kDatalink, a);
+    for (int k = 1; k <= t.viaData.lastRow(); ++k) {
+      if (t.viaData.cell(10, k) != link) continue;
+      access.setCell(access_col::kFeatureType, a, QStringLiteral("Via"));
+      break;
+    }
+  }
+  for (int p = 1; p <= t.probeData.lastRow(); ++p) {
+    const QStringView link = t.probeData.cell(probe_col::kDatalink, p);
+    for (int a = 1; a <= access.lastRow(); ++a) {
+      if (access.cell(access_col::kEntityNumber, a) != link) continue;
+      t.probeData.setCell(probe_col::kAccessIndex, p, QString::number(a));
+      break;
+    }
+  }
+}
+
+void BM_ResolveIndexed(benchmark::State& state) {
+  ExtractionTables& t = extracted(int(state.range(0)));
+  for (auto _ : state) {
+    resolveAccessFeatures(t, true, true);
+    resolveProbeAccess(t);
+  }
+}
+BENCHMARK(BM_ResolveIndexed)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+void BM_ResolveNested(benchmark::State& state) {
+  ExtractionTables& t = extracted(int(state.range(0)));
+  for (auto _ : state) resolveNested(t);
+}
+BENCHMARK(BM_ResolveNested)
+    ->Arg(20000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
