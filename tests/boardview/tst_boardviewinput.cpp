@@ -65,6 +65,7 @@ class TestBoardViewInput : public QObject {
   void wheelZoomsAboutThePointer();
   void endPickForgetsThePress();
   void changesRepaintOnceWithAutomaticRedrawOff();
+  void widgetPaintsWhatRenderToPaints();
 
  private:
   std::unique_ptr<BoardView> mView;
@@ -244,6 +245,15 @@ void TestBoardViewInput::changesRepaintOnceWithAutomaticRedrawOff() {
   QApplication::processEvents();
   QCOMPARE(counter.paints, 2);
   mView->removeEventFilter(&counter);
+}
+
+void TestBoardViewInput::widgetPaintsWhatRenderToPaints() {
+  mView->viewFromBottom();
+  mView->zoomToWindow(-45, -15, 10, 30);
+  mView->colourProbe("P2", 0, 255, 0);
+  const QImage shown =
+      mView->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  QCOMPARE(shown, render(*mView, mView->size()));
 }
 
 LW_QTEST_MAIN(TestBoardViewInput)
