@@ -32,7 +32,8 @@ Board parseBoard(std::string_view json, const QString& sourceName,
                  const ProgressFn& progress = {});
 
 // The JSON text of a document: deterministic (same board, same bytes) and
-// independent of the process locale.
+// independent of the process locale. Throws Error for a board that breaks a
+// rule the reader enforces (docs/vd-format.md), which could not be reopened.
 QByteArray serializeBoard(const Board& board);
 
 // Writes atomically: the previous file survives any failure. Throws Error.

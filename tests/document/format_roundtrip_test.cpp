@@ -58,6 +58,15 @@ TEST(FormatRoundTrip, NegativeZeroWritesAsZero) {
   EXPECT_EQ(serializeBoard(parseBoard(view(json), QStringLiteral("s"))), json);
 }
 
+// Invalid UTF-16 cannot travel through UTF-8; the file must still open.
+TEST(FormatRoundTrip, LoneSurrogatesStillWriteAReadableFile) {
+  Board board = test::viaBoard(1);
+  board.entities[0].name = QString(QChar(0xD800)) + QStringLiteral("a\"");
+  const QByteArray json = serializeBoard(board);
+  const Board read = parseBoard(view(json), QStringLiteral("s"));
+  EXPECT_EQ(read.entities[0].name, QStringLiteral("\uFFFDa\""));
+}
+
 TEST(FormatRoundTrip, OmittedKeysTakeDefaults) {
   const Board b = parse(R"({"format":"loomwright-board","version":1,
     "files":[{"number":3}], "layers":[{"index":4}],
