@@ -22,15 +22,14 @@ struct Command {
 // A new command is one more row.
 const std::array kCommands{
     Command{QLatin1StringView("info"), QLatin1StringView("FILE"), 1,
-            QLatin1StringView(
-                "Show the units, files, layers and entity counts of a board."),
+            QLatin1StringView("Show units, files, layers and entity counts."),
             infoCommand},
     Command{QLatin1StringView("validate"), QLatin1StringView("FILE"), 1,
             QLatin1StringView("Check that Loomwright can load a board."),
             validateCommand},
     Command{QLatin1StringView("convert"), QLatin1StringView("IN OUT"), 2,
-            QLatin1StringView("Write board IN to OUT: .vd plain, .vdz "
-                              "compressed (by OUT's extension)."),
+            QLatin1StringView(
+                "Convert IN to OUT's format: .vd plain, .vdz compressed."),
             convertCommand},
 };
 
@@ -45,7 +44,7 @@ void printUsage(QTextStream& to) {
   to << "\nOptions:\n"
         "  -h, --help        Show this help.\n"
         "  -v, --version     Show the version.\n"
-        "\nExit status: 0 done, 1 a file could not be read, written or used, "
+        "\nExit status: 0 done; 1 a file could not be read, written or used;\n"
         "2 wrong command line.\n";
 }
 
