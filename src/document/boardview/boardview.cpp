@@ -33,7 +33,6 @@ BoardView::BoardView(QWidget* parent)
       mStyle(std::make_unique<ViewStyle>()),
       mViewport(std::make_unique<Viewport>()) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(false);
   setDocument(Board{});
 }
 
@@ -46,14 +45,13 @@ void BoardView::open(const QString& path) {
   // Reading is most of the work; building the drawing takes the rest.
   document.open(path, [&](double fraction) {
     const double f = 0.9 * std::clamp(fraction, 0.0, 1.0);
-    if (f <= last) return;
+    if (!(f > last)) return;  // also drops NaN
     last = f;
     emit progress(f);
   });
   mDocument = std::move(document);
   mScene.reset();
-  resetStyle();
-  scene();
+  resetStyle();  // builds the scene while fitting
   emit progress(1);
 }
 
@@ -77,7 +75,6 @@ void BoardView::resetStyle() {
   // Entities on a layer the document does not list.
   mStyle->layers.push_back({qRgb(160, 160, 160), true});
   *mViewport = Viewport();
-  mViewport->setFromTop(true);
   fitToBoard();
   changed();
 }
