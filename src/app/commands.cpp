@@ -5,12 +5,16 @@
 #include "ipc356import.h"
 #include "mainwindow.h"
 #include "prompts.h"
+#include "rulesdialog.h"
 #include "savename.h"
 
 namespace lw {
 
 void MainWindow::cmdFilterProbes_Click() {
   setDocumentModified();
+  RulesDialog dialog(*this, {mSetup.userRulesPath, mSetup.shippedRulesPath},
+                     this);
+  dialog.exec();
   keepGridFocus();
 }
 
@@ -52,6 +56,9 @@ void MainWindow::cmdImport_Click() {
   loadFile(target.path);
 }
 
-void MainWindow::applyRulesFile() {}
+void MainWindow::applyRulesFile() {
+  RulesDialog::applyRulesFile(
+      *this, {mSetup.userRulesPath, mSetup.shippedRulesPath}, this);
+}
 
 }  // namespace lw
