@@ -298,8 +298,7 @@ TEST(BundledDemo, MatchesTheGenerator) {
   for (const char* name : {"demo.vd", "demo.vdz"}) {
     const QString path = QStringLiteral(LW_SOURCE_ROOT "/examples/") + name;
     EXPECT_EQ(readBoard(path), expected)
-        << name << ": regenerate with loomwright-gen examples/demo.vd "
-        << "examples/demo.vdz";
+        << name << ": rewrite them: cmake --build BUILD --target demo-boards";
   }
 }
 
