@@ -110,11 +110,13 @@ void RenameProbesDialog::cmdAccept_Click() {
                     Prompts::Icon::Information, Prompts::Buttons::Ok);
     return;
   }
+  mHost.setBusyPointer(true);  // large boards take seconds to write
   try {
     writeRenumberedDocument(mHost.boardDocument(),
                             probeRenames(*fgProbNames->grid()), fileName,
                             *compression);
   } catch (const Error& e) {
+    mHost.setBusyPointer(false);
     prompts.message(this, kDefaultTitle, e.message(), Prompts::Icon::Stop,
                     Prompts::Buttons::Ok);
     return;
