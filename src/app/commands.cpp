@@ -5,6 +5,7 @@
 #include "ipc356import.h"
 #include "mainwindow.h"
 #include "prompts.h"
+#include "renameprobesdialog.h"
 #include "rulesdialog.h"
 #include "savename.h"
 
@@ -20,6 +21,8 @@ void MainWindow::cmdFilterProbes_Click() {
 
 void MainWindow::cmdRenameProbes_Click() {
   setDocumentModified();
+  RenameProbesDialog dialog(*this, this);
+  dialog.exec();
   keepGridFocus();
 }
 
