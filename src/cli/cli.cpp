@@ -14,7 +14,7 @@ namespace {
 struct Command {
   QLatin1StringView name;
   QLatin1StringView operands;  // as the usage shows them
-  int operandCount;
+  int operandCount;            // -1: the command reads its own options
   QLatin1StringView summary;
   int (*run)(const QStringList&, QTextStream&, QTextStream&);
 };
@@ -31,6 +31,13 @@ const std::array kCommands{
             QLatin1StringView(
                 "Convert IN to OUT's format: .vd plain, .vdz compressed."),
             convertCommand},
+    Command{QLatin1StringView("import"),
+            QLatin1StringView("FILE.ipc -o OUT.vd|OUT.vdz [--side bottom|top|"
+                              "both] [--probe-size 100|75|50]"),
+            -1,
+            QLatin1StringView("Turn an IPC-D-356 netlist into a board with "
+                              "probes placed."),
+            importCommand},
 };
 
 constexpr QLatin1StringView kProgram("loomwright-cli");
@@ -82,7 +89,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
         << command->operands << "\n  " << command->summary << '\n';
     return kExitOk;
   }
-  if (operands.size() != command->operandCount) {
+  if (command->operandCount >= 0 && operands.size() != command->operandCount) {
     err << "Usage: " << kProgram << ' ' << command->name << ' '
         << command->operands << '\n';
     return kExitUsage;

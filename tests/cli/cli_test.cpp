@@ -3,6 +3,7 @@
 #include "cli.h"
 #include "boardgenerator.h"
 #include "boardio.h"
+#include "ipc356import.h"
 
 #include <gtest/gtest.h>
 
@@ -292,13 +293,86 @@ TEST(CliBadFiles, ValidateRejectsEveryFileOfTheBadCorpus) {
   }
 }
 
-// The bundled demo is what the generator makes today.
+// The bundled generated board is what the generator makes today.
 TEST(BundledDemo, MatchesTheGenerator) {
   const Board expected = generateBoard(demoOptions());
-  for (const char* name : {"demo.vd", "demo.vdz"}) {
+  for (const char* name : {"generated-demo.vd", "generated-demo.vdz"}) {
     const QString path = QStringLiteral(LW_SOURCE_ROOT "/examples/") + name;
     EXPECT_EQ(readBoard(path), expected)
         << name << ": rewrite them: cmake --build BUILD --target demo-boards";
+  }
+}
+
+TEST_F(CliTest, ImportWritesTheBoardAndSummarises) {
+  const QString source =
+      QStringLiteral(LW_SOURCE_ROOT "/tests/import/data/kicad_style.ipc");
+  const QString out = path(QStringLiteral("imported.VDZ"));
+  const CliRun run =
+      cli({QStringLiteral("import"), source, QStringLiteral("-o"), out,
+           QStringLiteral("--side"), QStringLiteral("both"),
+           QStringLiteral("--probe-size"), QStringLiteral("50")});
+  ASSERT_EQ(run.status, kExitOk) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains(QStringLiteral("placed")))
+      << run.out.toStdString();
+  EXPECT_TRUE(contents(out).startsWith("\x1f\x8b"));
+  EXPECT_GT(countOf(readBoard(out), EntityKind::Probe), 0);
+  EXPECT_EQ(cli({QStringLiteral("validate"), out}).status, kExitOk);
+}
+
+TEST_F(CliTest, ImportRefusesBadCommandLinesAndFiles) {
+  const QString source =
+      QStringLiteral(LW_SOURCE_ROOT "/tests/import/data/kicad_style.ipc");
+  const QString out = path(QStringLiteral("x.vd"));
+  const struct {
+    QStringList args;
+    int status;
+  } cases[] = {
+      {{source}, kExitUsage},
+      {{QStringLiteral("-o"), out}, kExitUsage},
+      {{source, QStringLiteral("-o"), path(QStringLiteral("x.txt"))},
+       kExitUsage},
+      {{source, QStringLiteral("-o"), out, QStringLiteral("--side"),
+        QStringLiteral("left")},
+       kExitUsage},
+      {{source, QStringLiteral("-o"), out, QStringLiteral("--probe-size"),
+        QStringLiteral("60")},
+       kExitUsage},
+      {{source, QStringLiteral("-o"), out, QStringLiteral("--probe-size")},
+       kExitUsage},
+      {{QStringLiteral(LW_SOURCE_ROOT "/tests/import/data/no_features.ipc"),
+        QStringLiteral("-o"), out},
+       kExitFailed},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = cli(QStringList{QStringLiteral("import")} + c.args);
+    EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString();
+    EXPECT_FALSE(run.err.isEmpty());
+  }
+  EXPECT_FALSE(QFile::exists(out));
+}
+
+// The bundled demo is a real board: the shared MinnowBoard netlist imported
+// with probes on both sides.
+TEST(BundledDemo, IsTheImportedRealBoard) {
+  const QString source = QStringLiteral(
+      LW_SOURCE_ROOT
+      "/../shared/boards/ipc356/"
+      "MinnowBoard-org_design-files_MinnowMax_RevA1_IPC356A.ipc");
+  if (!QFile::exists(source))
+    GTEST_SKIP() << "no shared boards beside the repo";
+  ImportOptions options;
+  options.side = ProbeSide::Both;
+  const Board expected = importIpc356(source, options).board;
+  for (const char* name : {"demo.vd", "demo.vdz"}) {
+    const QString path = QStringLiteral(LW_SOURCE_ROOT "/examples/") + name;
+    const Board demo = readBoard(path);
+    EXPECT_EQ(demo, expected)
+        << name << ": rewrite them: cmake --build BUILD --target demo-boards";
+    int top = 0, bottom = 0;
+    for (const Entity& e : demo.entities)
+      if (e.kind == EntityKind::Probe) ++(e.side == Side::Top ? top : bottom);
+    EXPECT_GT(top, 10);
+    EXPECT_GT(bottom, 10);
   }
 }
 

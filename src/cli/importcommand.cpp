@@ -1,0 +1,66 @@
+#include "boardio.h"
+#include "cli.h"
+#include "commands.h"
+#include "ipc356import.h"
+
+#include <QFileInfo>
+
+namespace lw {
+
+namespace {
+
+int usage(QTextStream& err, const QString& problem) {
+  err << "loomwright-cli import: " << problem
+      << "\nUsage: loomwright-cli import FILE.ipc -o OUT.vd|OUT.vdz "
+         "[--side bottom|top|both] [--probe-size 100|75|50]\n";
+  return kExitUsage;
+}
+
+}  // namespace
+
+int importCommand(const QStringList& operands, QTextStream& out,
+                  QTextStream& err) {
+  QString source, target;
+  ImportOptions options;
+  for (qsizetype i = 0; i < operands.size(); ++i) {
+    const QString& arg = operands[i];
+    const bool hasValue = i + 1 < operands.size();
+    if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) {
+      if (!hasValue) return usage(err, QStringLiteral("-o needs a file name"));
+      target = operands[++i];
+    } else if (arg == QLatin1String("--side")) {
+      const auto side =
+          hasValue ? probeSideFromText(operands[++i]) : std::nullopt;
+      if (!side)
+        return usage(err, QStringLiteral("--side takes bottom, top "
+                                         "or both"));
+      options.side = *side;
+    } else if (arg == QLatin1String("--probe-size")) {
+      const auto size =
+          hasValue ? probeSizeFromText(operands[++i]) : std::nullopt;
+      if (!size)
+        return usage(err, QStringLiteral("--probe-size takes 100, 75 "
+                                         "or 50"));
+      options.probeSize = *size;
+    } else if (arg.startsWith(QLatin1Char('-')) || !source.isEmpty()) {
+      return usage(err, QStringLiteral("unexpected \"%1\"").arg(arg));
+    } else {
+      source = arg;
+    }
+  }
+  if (source.isEmpty()) return usage(err, QStringLiteral("no netlist given"));
+  if (target.isEmpty()) return usage(err, QStringLiteral("no -o OUT given"));
+  const QString suffix = QFileInfo(target).suffix().toLower();
+  if (suffix != QLatin1String("vd") && suffix != QLatin1String("vdz"))
+    return usage(err, target + QStringLiteral(": the output name must end in "
+                                              ".vd or .vdz."));
+
+  const ImportResult result = importIpc356(source, options);
+  writeBoard(
+      result.board, target,
+      suffix == QLatin1String("vdz") ? Compression::Gzip : Compression::None);
+  out << formatSummary(result.summary) << source << " -> " << target << '\n';
+  return kExitOk;
+}
+
+}  // namespace lw
