@@ -112,8 +112,7 @@ void buildProbeTable(GridModel& grid, const ExtractionTables& t,
     grid.setText(r, kSurface,
                  t.probeData.cell(probe_col::kSurface, i).toString());
     grid.setText(r, kFeatureType, f.type);
-    if (f.found)
-      grid.setText(r, kRefDes, f.refdes + QLatin1Char('-') + f.pin);
+    if (f.found) grid.setText(r, kRefDes, f.refdes + QLatin1Char('-') + f.pin);
     grid.setText(r, kTester,
                  t.probeData.cell(probe_col::kTesterResource, i).toString());
     grid.setText(r, kNetName,

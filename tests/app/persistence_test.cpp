@@ -82,7 +82,9 @@ class PersistenceTest : public QObject {
       const bool wired = e.name == "1" || e.name == "10" || e.name == "3";
       // The unplaced probe "5" is not in the table and gets no mark.
       QCOMPARE(attribute(b, e.attributes, "PROBE_WIRED"),
-               QString(e.name == "5" ? "<absent>" : wired ? "1" : "0"));
+               QString(e.name == "5" ? "<absent>"
+                       : wired       ? "1"
+                                     : "0"));
     }
     QCOMPARE(probes, 6);
     const std::pair<const char*, const char*> expected[] = {

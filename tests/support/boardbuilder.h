@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace lw::test {
 
