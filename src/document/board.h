@@ -72,7 +72,9 @@ struct Entity {
   std::vector<QPointF> outline;  // optional polygon (outline, bodies)
   std::vector<Attribute> attributes;
 
-  double effectiveHeight() const noexcept { return height > 0 ? height : width; }
+  double effectiveHeight() const noexcept {
+    return height > 0 ? height : width;
+  }
   const Attribute* attribute(int keyword) const noexcept;
   Attribute* attribute(int keyword) noexcept;
   bool operator==(const Entity&) const = default;

@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QtTest>
 
-#define LW_QTEST_MAIN(TestClass)                                  \
-  int main(int argc, char** argv) {                               \
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))           \
-      qputenv("QT_QPA_PLATFORM", "offscreen");                    \
-    QApplication app(argc, argv);                                 \
-    app.setAttribute(Qt::AA_Use96Dpi, true);                      \
-    TestClass tc;                                                 \
-    QTEST_SET_MAIN_SOURCE_PATH                                    \
-    return QTest::qExec(&tc, argc, argv);                         \
+#define LW_QTEST_MAIN(TestClass)                        \
+  int main(int argc, char** argv) {                     \
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) \
+      qputenv("QT_QPA_PLATFORM", "offscreen");          \
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);  \
+    QApplication app(argc, argv);                       \
+    TestClass tc;                                       \
+    QTEST_SET_MAIN_SOURCE_PATH                          \
+    return QTest::qExec(&tc, argc, argv);               \
   }
