@@ -47,6 +47,19 @@ const char* shapeText(Shape shape) {
   return "ROUND";
 }
 
+// Fixed notation keeps the text readable by any number parser; the shortest
+// form that reads back to the same double. Returns the length written.
+qsizetype writeNumber(double value, std::array<char, 400>& buf) {
+  if (!std::isfinite(value) || value == 0) value = 0;  // no "-0", no "nan"
+  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value,
+                               std::chars_format::fixed);
+  if (r.ec != std::errc()) {
+    buf[0] = '0';
+    return 1;
+  }
+  return r.ptr - buf.data();
+}
+
 QChar surfaceLetter(Side side) {
   switch (side) {
     case Side::Top:
@@ -72,16 +85,25 @@ class RecordWriter {
     auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
     field(QLatin1StringView(buf.data(), r.ptr - buf.data()));
   }
-  void number(double value) { field(formatNumber(value)); }
+  void number(double value) {
+    sep();
+    appendNumber(value);
+  }
   void point(double x, double y) {
     sep();
-    mText.append(formatNumber(x));
+    appendNumber(x);
     mText.append(u',');
-    mText.append(formatNumber(y));
+    appendNumber(y);
   }
   QString take() { return std::move(mText); }
 
  private:
+  // Straight into the record: no temporary string per number.
+  void appendNumber(double value) {
+    std::array<char, 400> buf;
+    mText.append(QLatin1StringView(buf.data(), writeNumber(value, buf)));
+  }
+
   void sep() {
     if (mFirst)
       mFirst = false;
@@ -101,15 +123,8 @@ QString header(std::initializer_list<const char*> names) {
 }  // namespace
 
 QString formatNumber(double value) {
-  if (!std::isfinite(value)) return QStringLiteral("0");
-  if (value == 0) value = 0;  // no "-0"
-  // Fixed notation keeps the text readable by any number parser; the
-  // shortest form that reads back to the same double.
   std::array<char, 400> buf;
-  auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                         std::chars_format::fixed);
-  if (r.ec != std::errc()) return QStringLiteral("0");
-  return QString::fromLatin1(buf.data(), r.ptr - buf.data());
+  return QString::fromLatin1(buf.data(), writeNumber(value, buf));
 }
 
 EntityRecordSet entityRecords(const Board& board, int fileNumber,
