@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -228,6 +229,35 @@ class LoadTest : public QObject {
     QVERIFY(f.prompts.lastText().contains("no_features.ipc"));
     QVERIFY(!QFile::exists(f.path("never.vd")));
     QVERIFY(w.windowTitle().endsWith("imported.vd"));  // still loaded
+  }
+
+  void sharedSamplesLoadWithProbesBelow() {
+    const QDir shared(QString(LW_SOURCE_ROOT) + "/../shared/boards/ipc356");
+    const QStringList samples = shared.entryList({"*.ipc"}, QDir::Files);
+    if (samples.isEmpty()) QSKIP("no shared boards beside the repository");
+    for (const QString& sample : samples) {
+      AppFixture f;
+      MainWindow& w = f.open();
+      f.prompts.fileNames.enqueue(shared.filePath(sample));
+      f.prompts.fileNames.enqueue(f.path("sample.vdz"));
+      w.cmdImport_Click();
+      QVERIFY2(w.windowTitle().endsWith("sample.vdz"), qPrintable(sample));
+      QVERIFY2(w.lblBotProbeCount->text().toInt() > 0, qPrintable(sample));
+      QCOMPARE(w.lblTopProbeCount->text(), QString("0"));
+      QVERIFY(w.optBot->isChecked());
+      QCOMPARE(f.prompts.messages.size(), 1);  // the import summary only
+    }
+  }
+
+  void commandLineVersionAndHelp() {
+    QProcess app;
+    app.start(LW_APP_PROGRAM, {"--version"});
+    QVERIFY(app.waitForFinished(30000));
+    QCOMPARE(app.exitCode(), 0);
+    QVERIFY(app.readAllStandardOutput().contains("1.3"));
+    app.start(LW_APP_PROGRAM, {"--help"});
+    QVERIFY(app.waitForFinished(30000));
+    QVERIFY(app.readAllStandardOutput().contains("file"));
   }
 
   void versionCheck_data() {
