@@ -23,6 +23,19 @@ Attribute* Entity::attribute(int keyword) noexcept {
   return const_cast<Attribute*>(std::as_const(*this).attribute(keyword));
 }
 
+QPointF rotateQuarterTurns(QPointF p, int degrees) noexcept {
+  switch (degrees) {
+    case 90:
+      return {-p.y(), p.x()};
+    case 180:
+      return {-p.x(), -p.y()};
+    case 270:
+      return {p.y(), -p.x()};
+    default:
+      return p;
+  }
+}
+
 double unitsPerInch(PageUnits units) noexcept {
   switch (units) {
     case PageUnits::Inch:

@@ -122,6 +122,10 @@ enum class PageUnits : int {
 };
 double unitsPerInch(PageUnits units) noexcept;
 
+// A point turned about the origin by a file rotation: 90 gives (-y, x),
+// 180 (-x, -y), 270 (y, -x); any other angle leaves it.
+QPointF rotateQuarterTurns(QPointF point, int degrees) noexcept;
+
 struct Board {
   PageUnits units = PageUnits::Millimetre;
   // keywords[0] is unused so that every known keyword has an index > 0.

@@ -15,20 +15,7 @@ bool updateZoomFields(int unitsCode, int level, ZoomFields& fields) {
 }
 
 QPointF viewCoordinates(QPointF p, int rotation, bool fromTop) {
-  QPointF v = p;
-  switch (rotation) {
-    case 90:
-      v = {-p.y(), p.x()};
-      break;
-    case 180:
-      v = {-p.x(), -p.y()};
-      break;
-    case 270:
-      v = {p.y(), -p.x()};
-      break;
-    default:
-      break;
-  }
+  QPointF v = rotateQuarterTurns(p, rotation);
   if (!fromTop) v.setX(-v.x());
   return v;
 }

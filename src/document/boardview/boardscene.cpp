@@ -7,19 +7,6 @@
 namespace lw {
 namespace {
 
-QPointF rotated(double x, double y, int rotation) noexcept {
-  switch (rotation) {
-    case 90:
-      return {-y, x};
-    case 180:
-      return {-x, -y};
-    case 270:
-      return {y, -x};
-    default:
-      return {x, y};
-  }
-}
-
 float normalisedAngle(double degrees) noexcept {
   double a = std::fmod(degrees, 360.0);
   if (a < 0) a += 360;
@@ -144,7 +131,7 @@ BoardScene::BoardScene(const Board& board) {
     SceneItem item;
     item.entity = e;
     item.shape = entity.shape;
-    const QPointF centre = rotated(entity.x, entity.y, rotation);
+    const QPointF centre = rotateQuarterTurns({entity.x, entity.y}, rotation);
     item.x = centre.x();
     item.y = centre.y();
     const bool round =
@@ -159,7 +146,7 @@ BoardScene::BoardScene(const Board& board) {
       std::vector<QPointF> polygon;
       polygon.reserve(entity.outline.size());
       for (const QPointF& p : entity.outline)
-        polygon.push_back(rotated(p.x(), p.y(), rotation));
+        polygon.push_back(rotateQuarterTurns(p, rotation));
       // A polygon item is its bounding box; the polygon is drawn as is.
       const QRectF box = boundingBox(polygon);
       item.x = box.center().x();
