@@ -124,8 +124,8 @@ const std::vector<Attribute>* BoardDocument::selectedAttributes() const {
 
 namespace {
 
-const Attribute* findAttribute(const std::vector<Attribute>& list,
-                               int keyword) {
+template <typename List>
+auto* findAttribute(List& list, int keyword) {
   auto it = std::find_if(list.begin(), list.end(), [&](const Attribute& a) {
     return a.keyword == keyword;
   });
@@ -148,21 +148,27 @@ std::optional<AttributeRecord> BoardDocument::attributeRecord(
   return AttributeRecord{a->value, a->display};
 }
 
-bool BoardDocument::setAttributeValue(int keyword, const QString& value) {
+Attribute* BoardDocument::selectedAttribute(int keyword) {
   auto* list = selectedAttributes();
-  if (!list || keyword <= 0 || keyword >= mBoard.keywords.size()) return false;
-  if (auto* a = const_cast<Attribute*>(findAttribute(*list, keyword)))
-    a->value = value;
-  else
-    list->push_back(Attribute{keyword, value, {}});
-  return true;
+  if (!list || keyword <= 0 || keyword >= mBoard.keywords.size())
+    return nullptr;
+  if (Attribute* a = findAttribute(*list, keyword)) return a;
+  list->push_back(Attribute{keyword, QString(), {}});
+  return &list->back();
+}
+
+bool BoardDocument::setAttributeValue(int keyword, const QString& value) {
+  Attribute* a = selectedAttribute(keyword);
+  if (a) a->value = value;  // the display record stays as it was
+  return a != nullptr;
 }
 
 bool BoardDocument::setAttributeRecord(int keyword, const QString& value,
                                        const DisplayRecord& display) {
-  if (!setAttributeValue(keyword, value)) return false;
-  const_cast<Attribute*>(findAttribute(*selectedAttributes(), keyword))
-      ->display = display;
+  Attribute* a = selectedAttribute(keyword);
+  if (!a) return false;
+  a->value = value;
+  a->display = display;
   return true;
 }
 

@@ -104,6 +104,9 @@ class BoardDocument {
  private:
   Entity* selectedEntity();
   const Entity* selectedEntity() const;
+  // The selected target's attribute, added when missing; null when nothing
+  // is selected or the keyword is unknown.
+  Attribute* selectedAttribute(int keyword);
   std::vector<Attribute>* selectedAttributes();
   const std::vector<Attribute>* selectedAttributes() const;
 
