@@ -16,6 +16,6 @@ if [ "${LW_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== build and test with AddressSanitizer + UndefinedBehaviorSanitizer"
   "$root/scripts/build.sh" "$root/build-asan" -DLW_SANITIZE=ON \
     -DLW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
-  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 fi
