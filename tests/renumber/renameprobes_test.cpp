@@ -440,14 +440,14 @@ class RenameProbesTest : public QObject {
       }
       ++probes;
       const int n = e.number - 5000;
-      const ProbeOn spec = testPointProbes()[n];
-      QCOMPARE(e.name, spec.refdes.mid(2));
+      const ProbeOn probe = testPointProbes()[n];
+      QCOMPARE(e.name, probe.refdes.mid(2));
       const Attribute* a = e.attribute(refName);
       QVERIFY(a);
       QCOMPARE(a->value, e.name);
-      QVERIFY(a->display == (spec.refName ? displayFor(n) : DisplayRecord{}));
+      QVERIFY(a->display == (probe.refName ? displayFor(n) : DisplayRecord{}));
       QCOMPARE(e.attributes.size(),
-               was.attributes.size() + (spec.refName ? 0 : 1));
+               was.attributes.size() + (probe.refName ? 0 : 1));
     }
     QCOMPARE(probes, 12);
     QVERIFY(f.window->boardDocument().board() == written);
