@@ -134,6 +134,8 @@ QWidget* MainWindow::buildControlPanel() {
   surfaceLayout->addWidget(optTop);
   surfaceLayout->addWidget(optBot);
   optTop->setChecked(true);
+  for (QRadioButton* option : {optTop, optBot})
+    option->setFocusPolicy(Qt::NoFocus);  // Space stays "Probe Wired"
   layout->addWidget(surface);
 
   chkComponentPins = named(new QCheckBox(QStringLiteral("Component Pins")),
