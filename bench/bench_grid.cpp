@@ -201,14 +201,3 @@ BENCHMARK(BM_SortRegionalCoordinates)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortThreePassRefDes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortNumericOnce)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AutoSize)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
