@@ -213,6 +213,18 @@ class WiringTest : public QObject {
     QCOMPARE(grid->currentRow(), f->rowOf("4"));
   }
 
+  void recentreCentresTheBoardViewOnTheProbe() {
+    load(smallBoard());
+    w->cmdRotate_Click();                 // the point is turned like the board
+    grid->setCurrentRow(f->rowOf("10"));  // at (20, 5)
+    emit w->VDEditor->recentreRequested();
+    const QSize s = w->VDEditor->size();
+    const QPointF c =
+        w->VDEditor->viewPointAt(QPointF(s.width() / 2.0, s.height() / 2.0));
+    QVERIFY2(std::abs(c.x() + 5) < 0.5 && std::abs(c.y() - 20) < 0.5,
+             qPrintable(QString("centre %1,%2").arg(c.x()).arg(c.y())));
+  }
+
   void layersFollowTheSurface() {
     Board b = smallBoard();
     b.layers.push_back({10, "T15", 15, {1, 1, 1}, true});
