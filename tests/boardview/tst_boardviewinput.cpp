@@ -244,6 +244,21 @@ void TestBoardViewInput::changesRepaintOnceWithAutomaticRedrawOff() {
   mView->setLayerColour(kTopCopper, 1, 2, 3);
   QApplication::processEvents();
   QCOMPARE(counter.paints, 2);
+
+  // The program's batching never freezes the user's own panning.
+  mView->setAutomaticRedraw(false);
+  wheel(*mView, mMiddle, 120);
+  QApplication::processEvents();
+  QCOMPARE(counter.paints, 3);
+  send(*mView, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton,
+       mMiddle);
+  send(*mView, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton,
+       mMiddle + QPointF(40, 0));
+  send(*mView, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton,
+       mMiddle + QPointF(40, 0));
+  QApplication::processEvents();
+  QCOMPARE(counter.paints, 4);
+  mView->setAutomaticRedraw(true);
   mView->removeEventFilter(&counter);
 }
 

@@ -255,7 +255,7 @@ void BoardView::mouseMoveEvent(QMouseEvent* event) {
   mPress = Press::Drag;
   mViewport->panBy(pos - mLastPos, size());
   mLastPos = pos;
-  changed();
+  redraw();  // the user's own gesture shows at once, whatever the batching
 }
 
 void BoardView::mouseReleaseEvent(QMouseEvent* event) {
@@ -284,7 +284,7 @@ void BoardView::wheelEvent(QWheelEvent* event) {
   const double factor =
       mViewport->halfSize() / std::clamp(half, extent * 1e-4, extent * 10);
   mViewport->zoomAbout(event->position(), size(), factor);
-  changed();
+  redraw();
   event->accept();
 }
 

@@ -9,7 +9,8 @@
 // the bottom, with X negated. Y points up on screen.
 //
 // Changes repaint by themselves unless automatic redraw is off; then they
-// wait for redraw(), so a bulk change costs one repaint.
+// wait for redraw(), so a bulk change costs one repaint. The user's own
+// panning and zooming always repaint at once.
 //
 // Mouse: a click picks the probe under the pointer (entityPicked), dragging
 // with the left or middle button pans, the wheel zooms about the pointer,
