@@ -23,10 +23,6 @@ void RecordTable::assign(EntityRecordSet records, int fixedColumns) {
   mRowStart.push_back(static_cast<int>(mOffsets.size()));
 }
 
-void RecordTable::clear() {
-  assign({}, 0);
-}
-
 int RecordTable::fieldCount(int row) const {
   return mRowStart[row + 1] - mRowStart[row] - 1;
 }

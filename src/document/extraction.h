@@ -24,7 +24,6 @@ class RecordTable {
  public:
   // Takes the record set; columns 0..fixedColumns-1 come from its fields.
   void assign(EntityRecordSet records, int fixedColumns);
-  void clear();
 
   int rowCount() const noexcept { return static_cast<int>(mRecords.size()); }
   int lastRow() const noexcept { return rowCount() - 1; }
