@@ -373,6 +373,7 @@ TEST(BundledDemo, IsTheImportedRealBoard) {
       if (e.kind == EntityKind::Probe) ++(e.side == Side::Top ? top : bottom);
     EXPECT_GT(top, 10);
     EXPECT_GT(bottom, 10);
+    EXPECT_EQ(cli({QStringLiteral("validate"), path}).status, kExitOk) << name;
   }
 }
 
