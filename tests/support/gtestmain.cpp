@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  QLocale::setDefault(QLocale::c());  // tests choose other locales themselves
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
