@@ -156,6 +156,17 @@ QWidget* MainWindow::buildControlPanel() {
     layout->addWidget(c);
   }
 
+  layout->addLayout(buildZoomControls());
+  layout->addLayout(buildCounters());
+  pbWired = named(new QProgressBar, "pbWired");
+  pbWired->setRange(0, 1);
+  pbWired->setValue(0);
+  layout->addWidget(pbWired);
+  layout->addStretch(1);
+  return panel;
+}
+
+QGridLayout* MainWindow::buildZoomControls() {
   slider = named(new QSlider(Qt::Horizontal), "slider");
   slider->setRange(1, 10);
   slider->setPageStep(1);
@@ -168,8 +179,10 @@ QWidget* MainWindow::buildControlPanel() {
   zoom->addWidget(new QLabel(QStringLiteral("1")), 1, 0);
   zoom->addWidget(slider, 1, 1);
   zoom->addWidget(new QLabel(QStringLiteral("10")), 1, 2);
-  layout->addLayout(zoom);
+  return zoom;
+}
 
+QGridLayout* MainWindow::buildCounters() {
   lblTopProbeCount = named(new QLabel(QStringLiteral("0")), "lblTopProbeCount");
   lblTopWired = named(new QLabel(QStringLiteral("0")), "lblTopWired");
   lblBotProbeCount = named(new QLabel(QStringLiteral("0")), "lblBotProbeCount");
@@ -183,14 +196,7 @@ QWidget* MainWindow::buildControlPanel() {
   counters->addWidget(new QLabel(QStringLiteral("Bottom")), 2, 0);
   counters->addWidget(lblBotProbeCount, 2, 1);
   counters->addWidget(lblBotWired, 2, 2);
-  layout->addLayout(counters);
-
-  pbWired = named(new QProgressBar, "pbWired");
-  pbWired->setRange(0, 1);
-  pbWired->setValue(0);
-  layout->addWidget(pbWired);
-  layout->addStretch(1);
-  return panel;
+  return counters;
 }
 
 void MainWindow::connectSignals() {

@@ -14,6 +14,7 @@
 #include <memory>
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -84,6 +85,8 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void buildControls();
   QWidget* buildCommandRow();
   QWidget* buildControlPanel();
+  QGridLayout* buildZoomControls();
+  QGridLayout* buildCounters();
   void connectSignals();
   // Space marks wired, Backspace not wired; false for other keys.
   bool handleWiringKey(int key);
