@@ -76,6 +76,24 @@ class LoadTest : public QObject {
     QVERIFY(grid.isBooleanColumn(0));
   }
 
+  void loadsTheBundledDemo() {
+    AppFixture f;
+    MainWindow& w = f.open();
+    const QString demo = QString(LW_SOURCE_ROOT) + "/examples/demo.vdz";
+    w.loadFile(demo);
+    QVERIFY2(f.prompts.messages.isEmpty(), qPrintable(f.prompts.lastText()));
+    QCOMPARE(w.windowTitle(), "Fixture Loomwright v1.3 - " + demo);
+    const int top = w.lblTopProbeCount->text().toInt();
+    const int bottom = w.lblBotProbeCount->text().toInt();
+    QVERIFY(top > 0 && bottom > 0);
+    QCOMPARE(f.grid().rows(), top + bottom + 1);
+    QVERIFY(w.optTop->isChecked());
+    // The first top probe is current: the bottom rows before it are hidden.
+    const int current = f.grid().currentRow();
+    QVERIFY(current > 0 && !f.grid().isRowHidden(current));
+    for (int r = 1; r < current; ++r) QVERIFY(f.grid().isRowHidden(r));
+  }
+
   void commaDecimalLocaleShowsRegionalNumbers() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     AppFixture f;
