@@ -3,6 +3,7 @@
 #include "appboards.h"
 #include "appfixture.h"
 #include "boardview.h"
+#include "gridtexts.h"
 #include "qtestmain.h"
 
 #include <QCheckBox>
@@ -15,15 +16,7 @@
 using namespace lw;
 using namespace lw::test;
 
-namespace {
-
-QStringList columnTexts(GridModel& grid, int column) {
-  QStringList texts;
-  for (int r = 1; r < grid.rows(); ++r) texts << grid.text(r, column);
-  return texts;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 class LoadTest : public QObject {
   Q_OBJECT

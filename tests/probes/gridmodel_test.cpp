@@ -1,4 +1,5 @@
 #include "gridmodel.h"
+#include "gridtexts.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -8,17 +9,8 @@
 namespace lw {
 namespace {
 
-// A grid from TAB-joined rows, the first being the titles.
-void fill(GridModel& grid, const QStringList& rows) {
-  grid.setRows(0);
-  for (const QString& row : rows) grid.appendRow(row);
-}
-
-QStringList column(const GridModel& grid, int c) {
-  QStringList texts;
-  for (int r = 1; r < grid.rows(); ++r) texts << grid.text(r, c);
-  return texts;
-}
+using test::columnTexts;
+using test::fillGrid;
 
 QStringList hiddenRows(const GridModel& grid) {
   QStringList names;
@@ -76,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GridModel, ShrinkingColumnsDropsTheirTexts) {
   GridModel grid;
-  fill(grid, {"T0\tT1\tT2", "a\tb\tc"});
+  fillGrid(grid, {"T0\tT1\tT2", "a\tb\tc"});
   grid.setColumns(1);
   grid.setColumns(3);
   EXPECT_EQ(grid.text(1, 0), "a");
@@ -86,7 +78,7 @@ TEST(GridModel, ShrinkingColumnsDropsTheirTexts) {
 
 TEST(GridModel, OutOfRangeCellsReadEmptyAndIgnoreWrites) {
   GridModel grid;
-  fill(grid, {"T0\tT1", "a\tb"});
+  fillGrid(grid, {"T0\tT1", "a\tb"});
   grid.setText(5, 0, "x");
   grid.setText(1, 2, "x");
   grid.setText(-1, 0, "x");
@@ -98,7 +90,7 @@ TEST(GridModel, OutOfRangeCellsReadEmptyAndIgnoreWrites) {
 
 TEST(GridModel, ViewSeesTitlesAsHeaderAndOnlyVisibleDataRows) {
   GridModel grid;
-  fill(grid, {"Probe #\tX", "P1\t1", "P2\t2", "P3\t3", "P4\t4"});
+  fillGrid(grid, {"Probe #\tX", "P1\t1", "P2\t2", "P3\t3", "P4\t4"});
   grid.setRowHidden(2, true);
   grid.setRowHidden(4, true);
   EXPECT_EQ(grid.headerData(0, Qt::Horizontal, Qt::DisplayRole), "Probe #");
@@ -112,12 +104,12 @@ TEST(GridModel, ViewSeesTitlesAsHeaderAndOnlyVisibleDataRows) {
 
 TEST(GridModel, SortKeepsTitleRowEqualOrderAndHiddenState) {
   GridModel grid;
-  fill(grid, {"Name\tKey", "a\t2", "b\t1", "c\t2", "d\t1", "e\t2"});
+  fillGrid(grid, {"Name\tKey", "a\t2", "b\t1", "c\t2", "d\t1", "e\t2"});
   grid.setRowHidden(2, true);  // b
   grid.setRowHidden(3, true);  // c
   grid.sortByColumn(1);
   EXPECT_EQ(grid.text(0, 0), "Name");
-  EXPECT_EQ(column(grid, 0), QStringList({"b", "d", "a", "c", "e"}));
+  EXPECT_EQ(columnTexts(grid, 0), QStringList({"b", "d", "a", "c", "e"}));
   EXPECT_EQ(hiddenRows(grid), QStringList({"b", "c"}));
   EXPECT_EQ(shown(grid, 0), QStringList({"d", "a", "e"}));
 }
@@ -125,9 +117,9 @@ TEST(GridModel, SortKeepsTitleRowEqualOrderAndHiddenState) {
 TEST(GridModel, SortReadsRegionalCoordinates) {
   const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
   GridModel grid;
-  fill(grid, {"X Loc", "2,25", "-1,5", "10", "-10,5", "0,5"});
+  fillGrid(grid, {"X Loc", "2,25", "-1,5", "10", "-10,5", "0,5"});
   grid.sortByColumn(0);
-  EXPECT_EQ(column(grid, 0),
+  EXPECT_EQ(columnTexts(grid, 0),
             QStringList({"-10,5", "-1,5", "0,5", "2,25", "10"}));
 }
 
@@ -135,32 +127,33 @@ TEST(GridModel, SortReadsRegionalCoordinates) {
 // number, pin.
 TEST(GridModel, ThreePassSortOrdersByDesignator) {
   GridModel grid;
-  fill(grid,
-       {"Probe #\tPrefix\tNumber\tPin", "1\tR\t10\t1", "2\tC\t2\t2",
-        "3\tR\t2\t1", "4\tC\t10\t1", "5\tC\t2\t1", "6\t\t\t", "7\tC\t2\t1"});
+  fillGrid(grid, {"Probe #\tPrefix\tNumber\tPin", "1\tR\t10\t1", "2\tC\t2\t2",
+                  "3\tR\t2\t1", "4\tC\t10\t1", "5\tC\t2\t1", "6\t\t\t",
+                  "7\tC\t2\t1"});
   grid.setRowHidden(4, true);
   for (int c : {3, 2, 1}) grid.sortByColumn(c);
-  EXPECT_EQ(column(grid, 0), QStringList({"6", "5", "7", "2", "4", "3", "1"}));
+  EXPECT_EQ(columnTexts(grid, 0),
+            QStringList({"6", "5", "7", "2", "4", "3", "1"}));
   EXPECT_EQ(hiddenRows(grid), QStringList({"4"}));
 }
 
 TEST(GridModel, NumericSortPutsEqualProposalsSideBySide) {
   GridModel grid;
-  fill(grid, {"Proposed", "10", "", "2", "10", "12A", "", "1"});
+  fillGrid(grid, {"Proposed", "10", "", "2", "10", "12A", "", "1"});
   grid.sortNumeric(0);
-  EXPECT_EQ(column(grid, 0),
+  EXPECT_EQ(columnTexts(grid, 0),
             QStringList({"1", "2", "10", "10", "", "", "12A"}));
 }
 
 TEST(GridModel, SortIgnoresBadColumnsAndTinyGrids) {
   GridModel grid;
-  fill(grid, {"K", "b", "a"});
+  fillGrid(grid, {"K", "b", "a"});
   grid.sortByColumn(3);
   grid.sortByColumn(-1);
-  EXPECT_EQ(column(grid, 0), QStringList({"b", "a"}));
-  fill(grid, {"K", "b"});
+  EXPECT_EQ(columnTexts(grid, 0), QStringList({"b", "a"}));
+  fillGrid(grid, {"K", "b"});
   grid.sortByColumn(0);
-  EXPECT_EQ(column(grid, 0), QStringList({"b"}));
+  EXPECT_EQ(columnTexts(grid, 0), QStringList({"b"}));
 }
 
 struct RemoveCase {
@@ -201,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GridModel, ShrinkingRowsClampsCurrentRow) {
   GridModel grid;
-  fill(grid, {"T", "1", "2", "3", "4"});
+  fillGrid(grid, {"T", "1", "2", "3", "4"});
   grid.setCurrentRow(4);
   grid.setRows(3);
   EXPECT_EQ(grid.currentRow(), 2);
@@ -212,7 +205,7 @@ TEST(GridModel, ShrinkingRowsClampsCurrentRow) {
 class Notifications : public testing::Test {
  protected:
   void SetUp() override {
-    fill(grid, {"A\tB", "1\tx", "2\ty", "3\tz"});
+    fillGrid(grid, {"A\tB", "1\tx", "2\ty", "3\tz"});
     grid.setCurrentCell(1, 0);
     QObject::connect(&grid, &GridModel::beforeMove,
                      [this](int r0, int c0, int r1, int c1, bool* cancel) {
@@ -298,7 +291,7 @@ struct QtSignals {
 
 TEST(GridModel, RedrawOffBatchesChangesIntoOneReset) {
   GridModel grid;
-  fill(grid, {"N\tK", "a\t3"});
+  fillGrid(grid, {"N\tK", "a\t3"});
   QtSignals heard(grid);
   grid.setRedraw(Redraw::Off);
   for (int i = 0; i < 50; ++i)
@@ -322,7 +315,7 @@ TEST(GridModel, RedrawOffBatchesChangesIntoOneReset) {
 
 TEST(GridModel, RedrawOnPresentsSingleRowChangesInPlace) {
   GridModel grid;
-  fill(grid, {"N", "a", "b", "c", "d"});
+  fillGrid(grid, {"N", "a", "b", "c", "d"});
   QtSignals heard(grid);
   grid.setRowHidden(3, true);
   grid.setRowHidden(1, true);
@@ -340,7 +333,7 @@ TEST(GridModel, RedrawOnPresentsSingleRowChangesInPlace) {
 
 TEST(GridModel, StaleViewRowsReadEmptyWhileRedrawIsOff) {
   GridModel grid;
-  fill(grid, {"N\tK", "a\t1", "b\t2", "c\t3"});
+  fillGrid(grid, {"N\tK", "a\t1", "b\t2", "c\t3"});
   grid.setRedraw(Redraw::Off);
   grid.setRows(1);
   grid.setColumns(1);
@@ -354,7 +347,7 @@ TEST(GridModel, StaleViewRowsReadEmptyWhileRedrawIsOff) {
 
 TEST(GridModel, BooleanColumnShowsOnlyOneAsTicked) {
   GridModel grid;
-  fill(grid, {"Wired\tProbe #", "1\tP1", "0\tP2", "\tP3", "-1\tP4"});
+  fillGrid(grid, {"Wired\tProbe #", "1\tP1", "0\tP2", "\tP3", "-1\tP4"});
   grid.setBooleanColumn(0);
   QList<int> states;
   for (int v = 0; v < 4; ++v) {
@@ -370,7 +363,7 @@ TEST(GridModel, BooleanColumnShowsOnlyOneAsTicked) {
 
 TEST(GridModel, ClearEmptiesCellsAndShowsEverythingKeepingShape) {
   GridModel grid;
-  fill(grid, {"A\tB\tC", "1\t2\t3", "4\t5\t6"});
+  fillGrid(grid, {"A\tB\tC", "1\t2\t3", "4\t5\t6"});
   grid.setRowHidden(2, true);
   grid.setColumnHidden(1, true);
   grid.clear();

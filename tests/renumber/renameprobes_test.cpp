@@ -3,6 +3,7 @@
 // renumbered document.
 
 #include "appfixture.h"
+#include "gridtexts.h"
 #include "probetable.h"
 #include "qtestmain.h"
 #include "renamegrid.h"
@@ -57,12 +58,6 @@ class WatchingHost final : public ProbeGridHost {
  private:
   MainWindow& mWindow;
 };
-
-QStringList columnTexts(const GridModel& grid, int column) {
-  QStringList texts;
-  for (int r = 1; r < grid.rows(); ++r) texts << grid.text(r, column);
-  return texts;
-}
 
 QStringList allTexts(const GridModel& grid) {
   QStringList texts;

@@ -1,6 +1,7 @@
 // The renumbering rules on their own: proposals, duplicates, the rename
 // grid, the name-to-format rule and the renamed document.
 
+#include "gridtexts.h"
 #include "renamegrid.h"
 #include "renumberboard.h"
 #include "renumberdocument.h"
@@ -46,12 +47,6 @@ void fillProposals(GridModel& grid, const QStringList& proposals) {
   grid.setText(0, rename_grid::kProposed, QStringLiteral("Proposed Probe #"));
   for (int i = 0; i < proposals.size(); ++i)
     grid.setText(i + 1, rename_grid::kProposed, proposals[i]);
-}
-
-QStringList columnTexts(const GridModel& grid, int column) {
-  QStringList texts;
-  for (int r = 1; r < grid.rows(); ++r) texts << grid.text(r, column);
-  return texts;
 }
 
 struct DuplicateCase {

@@ -4,6 +4,7 @@
 #include "rulesdialog.h"
 #include "appfixture.h"
 #include "boardgenerator.h"
+#include "gridtexts.h"
 #include "probetable.h"
 #include "qtestmain.h"
 #include "rulesgrid.h"
@@ -114,12 +115,6 @@ QByteArray rulesText(const QStringList& lines) {
   return ("Loomwright Rules File\r\n6 Dec 2024\r\n\r\n" + lines.join("\r\n") +
           "\r\n")
       .toLatin1();
-}
-
-QStringList column(const GridModel& grid, int c) {
-  QStringList texts;
-  for (int r = 1; r < grid.rows(); ++r) texts << grid.text(r, c);
-  return texts;
 }
 
 QStringList hiddenProbes(const GridModel& grid) {
@@ -233,11 +228,11 @@ class RulesDialogTest : public QObject {
 
     // The rules grid's order is its link to the probe grid: titles do not
     // sort it.
-    const QStringList names = column(rules, rules_grid::kColumn);
+    const QStringList names = columnTexts(rules, rules_grid::kColumn);
     QTest::mouseClick(d.fgDisplay->horizontalHeader()->viewport(),
                       Qt::LeftButton, {},
                       QPoint(d.fgDisplay->columnViewportPosition(2) + 5, 5));
-    QCOMPARE(column(rules, rules_grid::kColumn), names);
+    QCOMPARE(columnTexts(rules, rules_grid::kColumn), names);
 
     writeFile(s.files.shipped, rulesText({}));
     RulesDialog again(*s.w, s.files, s.w);
@@ -376,7 +371,7 @@ class RulesDialogTest : public QObject {
     QVERIFY(!probes.isColumnHidden(probe_grid::kY));
     QVERIFY(probes.isColumnHidden(probe_grid::kSize));
     // Sorted: via first (no prefix), then C2-1, R1-1, R1-2, R10-1.
-    QCOMPARE(column(probes, probe_grid::kProbe),
+    QCOMPARE(columnTexts(probes, probe_grid::kProbe),
              (QStringList{"3", "4", "1", "2", "10"}));
     QCOMPARE(probes.currentRow(), 2);  // first visible: probe 4 on top
   }
@@ -403,10 +398,10 @@ class RulesDialogTest : public QObject {
     QVERIFY(d.cmdLoad->isEnabled());
     clickCell(d, "Y Loc", rules_grid::kSortKey);
     QVERIFY(QFile::remove(s.files.user));
-    const QStringList order = column(s.grid(), probe_grid::kProbe);
+    const QStringList order = columnTexts(s.grid(), probe_grid::kProbe);
     const QList<bool> hidden = columnsHidden(s.grid());
     QTest::mouseClick(d.cmdLoad, Qt::LeftButton);
-    QCOMPARE(column(s.grid(), probe_grid::kProbe), order);
+    QCOMPARE(columnTexts(s.grid(), probe_grid::kProbe), order);
     QCOMPARE(columnsHidden(s.grid()), hidden);
     QCOMPARE(d.sortOrder(), QStringList{"Y Loc"});
     QCOMPARE(s.f.prompts.messages.size(), 1);
@@ -503,7 +498,7 @@ class RulesDialogTest : public QObject {
     QTest::mouseClick(d.cmdLoad, Qt::LeftButton);
     QCOMPARE(d.sortOrder(), QStringList{"X Loc"});  // Y Loc's flag adds none
     QCOMPARE(cell(d, "X Loc", rules_grid::kSortKey), QString("0"));
-    QCOMPARE(column(s.grid(), probe_grid::kProbe),
+    QCOMPARE(columnTexts(s.grid(), probe_grid::kProbe),
              (QStringList{"2", "3", "4", "1", "10"}));
   }
 
@@ -512,12 +507,12 @@ class RulesDialogTest : public QObject {
     GridModel& probes = s.grid();
     probes.setText(s.f.rowOf("10"), probe_grid::kWired, "1");
     probes.setCurrentRow(s.f.rowOf("10"));
-    const QStringList order = column(probes, probe_grid::kProbe);
+    const QStringList order = columnTexts(probes, probe_grid::kProbe);
     RecordingHost host(*s.w);
     RulesDialog d(host, s.files, s.w);
     show(d);
     QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-    QCOMPARE(column(probes, probe_grid::kProbe), order);
+    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
     QCOMPARE(host.colours.size(), size_t(5));  // hidden rows too
     for (const auto& [name, colour] : host.colours)
       QCOMPARE(colour, name == "10" ? kWiredColour : kNotWiredColour);
@@ -554,7 +549,7 @@ class RulesDialogTest : public QObject {
     show(d);
     clickCell(d, "X Loc", rules_grid::kSortKey);
     QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-    QCOMPARE(column(probes, probe_grid::kProbe),
+    QCOMPARE(columnTexts(probes, probe_grid::kProbe),
              (QStringList{"2", "3", "4", "1", "10"}));
     QCOMPARE(hiddenProbes(probes), (QStringList{"4", "1", "10"}));
     QCOMPARE(probes.currentRow(), 1);  // probe 2, the first bottom row
@@ -597,16 +592,16 @@ class RulesDialogTest : public QObject {
   void usersFileBeforeShippedInTheLoadSequence() {
     Session s;
     GridModel& probes = s.grid();
-    const QStringList order = column(probes, probe_grid::kProbe);
+    const QStringList order = columnTexts(probes, probe_grid::kProbe);
     QVERIFY(!RulesDialog::applyRulesFile(*s.w, s.files, s.w));
-    QCOMPARE(column(probes, probe_grid::kProbe), order);
+    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
 
     writeFile(s.files.shipped,
               rulesText({".ColumnGrid 0 0 X Loc", "", ".SortOrder X Loc"}));
     QVERIFY(RulesDialog::applyRulesFile(*s.w, s.files, s.w));
     QVERIFY(probes.isColumnHidden(probe_grid::kX));
     QVERIFY(!probes.isColumnHidden(probe_grid::kY));
-    QCOMPARE(column(probes, probe_grid::kProbe),
+    QCOMPARE(columnTexts(probes, probe_grid::kProbe),
              (QStringList{"2", "3", "4", "1", "10"}));
 
     writeFile(s.files.user,
@@ -615,7 +610,7 @@ class RulesDialogTest : public QObject {
     QVERIFY(RulesDialog::applyRulesFile(*s.w, s.files, s.w));
     QVERIFY(!probes.isColumnHidden(probe_grid::kX));
     QVERIFY(probes.isColumnHidden(probe_grid::kY));
-    QCOMPARE(column(probes, probe_grid::kProbe), order);
+    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
     QCOMPARE(probes.currentRow(), firstVisibleRow(probes));
     for (QWidget* w : QApplication::topLevelWidgets())
       QVERIFY(!qobject_cast<RulesDialog*>(w));  // closed and gone
@@ -634,13 +629,13 @@ class RulesDialogTest : public QObject {
     Session s;
     GridModel& probes = s.grid();
     const QList<bool> hidden = columnsHidden(probes);
-    const QStringList order = column(probes, probe_grid::kProbe);
+    const QStringList order = columnTexts(probes, probe_grid::kProbe);
     // Attribute columns shown by the table, so a visible one is covered.
     QVERIFY(!probes.isColumnHidden(s.f.columnTitled("NETNAME")));
     QVERIFY(RulesDialog::applyRulesFile(
         *s.w, {QString(), LW_SOURCE_ROOT "/src/rules/default.rules"}, s.w));
     QCOMPARE(columnsHidden(probes), hidden);
-    QCOMPARE(column(probes, probe_grid::kProbe), order);
+    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
   }
 };
 

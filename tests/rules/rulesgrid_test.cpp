@@ -1,6 +1,7 @@
 // The rules grid and the multi-pass sort, on plain grids.
 
 #include "rulesgrid.h"
+#include "gridtexts.h"
 #include "probesort.h"
 
 #include <QStringList>
@@ -10,18 +11,10 @@
 namespace lw {
 namespace {
 
+using test::columnTexts;
+using test::fillGrid;
+
 using namespace rules_grid;
-
-void fill(GridModel& grid, const QStringList& rows) {
-  grid.setRows(0);
-  for (const QString& row : rows) grid.appendRow(row);
-}
-
-QStringList column(const GridModel& grid, int c) {
-  QStringList texts;
-  for (int r = 1; r < grid.rows(); ++r) texts << grid.text(r, c);
-  return texts;
-}
 
 QStringList hiddenRowNames(const GridModel& rules) {
   QStringList names;
@@ -77,8 +70,10 @@ TEST(RulesGrid, LinesSetEveryRowOfExactlyThatName) {
                            {"0", "0", "Pin"},
                            {"1", "1", "Pin"},  // later line wins
                            {"0", "1", "No such column"}});
-  EXPECT_EQ(column(rules, kVisible), (QStringList{"1", "1", "x", "x", "1"}));
-  EXPECT_EQ(column(rules, kSortKey), (QStringList{"0", "0", "1", "1", "1"}));
+  EXPECT_EQ(columnTexts(rules, kVisible),
+            (QStringList{"1", "1", "x", "x", "1"}));
+  EXPECT_EQ(columnTexts(rules, kSortKey),
+            (QStringList{"0", "0", "1", "1", "1"}));
   EXPECT_EQ(columnRules(rules).size(), 5u);
   EXPECT_EQ(columnRules(rules)[2].visible, "x");
 }
@@ -108,9 +103,9 @@ TEST(RulesGrid, ClickFlipsZeroToOneAndAnythingElseToZero) {
 
 // Probe rows: name, X, a tag, refdes parts; 2 and 5 are both R2-1.
 void probeRows(GridModel& g) {
-  fill(g, {"Probe #\tX Loc\tTag\tPrefix\tNumber\tPin", "1\t5\tb\tR\t10\t2",
-           "2\t5\tb\tR\t2\t1", "3\t1\tb\tC\t10\t1", "4\t1\ta\tR\t10\t1",
-           "5\t5\ta\tR\t2\t1", "6\t-2\ta\t\t\t"});
+  fillGrid(g, {"Probe #\tX Loc\tTag\tPrefix\tNumber\tPin", "1\t5\tb\tR\t10\t2",
+               "2\t5\tb\tR\t2\t1", "3\t1\tb\tC\t10\t1", "4\t1\ta\tR\t10\t1",
+               "5\t5\ta\tR\t2\t1", "6\t-2\ta\t\t\t"});
 }
 
 struct SortCase {
@@ -125,7 +120,7 @@ TEST_P(MultiPass, LastEntryIsThePrimaryKey) {
   GridModel g;
   probeRows(g);
   sortProbeGrid(g, GetParam().order);
-  EXPECT_EQ(column(g, 0), GetParam().probes);
+  EXPECT_EQ(columnTexts(g, 0), GetParam().probes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -149,10 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MultiPassSort, OnlyTheFirstColumnOfATitle) {
   GridModel g;
-  fill(g, {"K\tK", "1\t2", "2\t1", "1\t1"});
+  fillGrid(g, {"K\tK", "1\t2", "2\t1", "1\t1"});
   sortProbeGrid(g, {"K"});
-  EXPECT_EQ(column(g, 0), (QStringList{"1", "1", "2"}));
-  EXPECT_EQ(column(g, 1), (QStringList{"2", "1", "1"}));
+  EXPECT_EQ(columnTexts(g, 0), (QStringList{"1", "1", "2"}));
+  EXPECT_EQ(columnTexts(g, 1), (QStringList{"2", "1", "1"}));
 }
 
 TEST(MultiPassSort, RowsKeepTheirHiddenState) {
