@@ -185,8 +185,7 @@ void Builder::addFrame() {
   }
   // A fixed keyword order keeps every import of a file identical.
   auto keyword = [&b](const char* name) {
-    b.keywords.append(QLatin1String(name));
-    return static_cast<int>(b.keywords.size()) - 1;
+    return b.addKeyword(QLatin1String(name));
   };
   Keywords& k = mOut.keywords;
   k.netName = keyword("NETNAME");
@@ -202,11 +201,7 @@ void Builder::addDocumentAttributes() {
   // document attributes.
   Board& b = mOut.board;
   auto set = [&b, this](const QString& name, const QString& value) {
-    int keyword = static_cast<int>(b.keywords.indexOf(name));
-    if (keyword < 0) {
-      b.keywords.append(name);
-      keyword = static_cast<int>(b.keywords.size()) - 1;
-    }
+    const int keyword = b.addKeyword(name);
     for (Attribute& a : b.attributes) {
       if (a.keyword == keyword) {
         a.value = value;
