@@ -132,6 +132,12 @@ auto* findAttribute(List& list, int keyword) {
   return it == list.end() ? nullptr : &*it;
 }
 
+Attribute& findOrAddAttribute(std::vector<Attribute>& list, int keyword) {
+  if (Attribute* a = findAttribute(list, keyword)) return *a;
+  list.push_back(Attribute{keyword, QString(), {}});
+  return list.back();
+}
+
 }  // namespace
 
 QString BoardDocument::attributeValue(int keyword) const {
@@ -152,9 +158,7 @@ Attribute* BoardDocument::selectedAttribute(int keyword) {
   auto* list = selectedAttributes();
   if (!list || keyword <= 0 || keyword >= mBoard.keywords.size())
     return nullptr;
-  if (Attribute* a = findAttribute(*list, keyword)) return a;
-  list->push_back(Attribute{keyword, QString(), {}});
-  return &list->back();
+  return &findOrAddAttribute(*list, keyword);
 }
 
 bool BoardDocument::setAttributeValue(int keyword, const QString& value) {
@@ -182,10 +186,7 @@ bool BoardDocument::setProbeAttributeByName(const QString& keyword,
   if (it == mBoard.entities.end()) return false;
   const int k = registerKeyword(keyword);
   if (k <= 0) return false;
-  if (Attribute* a = it->attribute(k))
-    a->value = value;
-  else
-    it->attributes.push_back(Attribute{k, value, {}});
+  findOrAddAttribute(it->attributes, k).value = value;
   return true;
 }
 
