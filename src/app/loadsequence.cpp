@@ -148,6 +148,10 @@ bool MainWindow::checkPcbFile() {
                       Prompts::Icon::Stop, Prompts::Buttons::Ok);
     return false;
   }
+  // The probe view opened the same file: its list matches position for
+  // position.
+  QList<int> probeFiles;
+  VDProbeView->document().listDocumentFiles(&probeFiles);
   int count = 0;
   for (int i = 0; i < files.size(); ++i) {
     const auto info = VDEditor->document().fileInformation(files[i]);
@@ -155,8 +159,6 @@ bool MainWindow::checkPcbFile() {
     mState.pcbFileNumber = files[i];
     ++count;
     mState.pcbSelectArgument = info->selectArgument;
-    QList<int> probeFiles;
-    VDProbeView->document().listDocumentFiles(&probeFiles);
     mState.probeViewPcbFileNumber = probeFiles.value(i, files[i]);
   }
   if (count == 0)

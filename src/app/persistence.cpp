@@ -111,9 +111,8 @@ void MainWindow::restoreWiringState() {
           grid.text(r, probe_grid::kDataPosition).trimmed().toInt(&ok);
       if (!ok) return;  // a value that does not convert ends the restore
       doc.selectEntity(mState.pcbSelectArgument, position);
-      const QString mark = doc.attributeValue(wired);
-      grid.setText(r, probe_grid::kWired, mark);
-      if (mark == QLatin1StringView("1"))
+      grid.setText(r, probe_grid::kWired, doc.attributeValue(wired));
+      if (isWired(grid, r))
         colourProbe(grid.text(r, probe_grid::kProbe), kWiredColour);
     }
   }
