@@ -108,7 +108,6 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void onAfterSort(int column);
   void updateWiredCounters();
   void centreMainViewOnProbe(double x, double y, double& scale);
-  void recolourAllProbes();
   void applySurfaceFilter();
   void keepGridFocus();
 

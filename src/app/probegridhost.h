@@ -36,4 +36,9 @@ inline constexpr Rgb kNotWiredColour{255, 0, 0};
 inline constexpr Rgb kWiredColour{0, 255, 0};
 inline constexpr Rgb kCurrentColour{255, 255, 0};
 
+// Every probe green or red by its "Wired" cell in both views, then the first
+// visible row made current and both views brought to it, even when it was
+// current already. Nothing is selected when every row is hidden.
+void recolourProbesAndReselect(ProbeGridHost& host);
+
 }  // namespace lw

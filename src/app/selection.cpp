@@ -52,17 +52,8 @@ void MainWindow::onAfterSort(int column) {
   if (grid.text(0, column) == QLatin1StringView("RefDes"))
     sortByReference(grid, QStringLiteral("Prefix"), QStringLiteral("Number"),
                     QStringLiteral("Pin"));
-  recolourAllProbes();
-  grid.setCurrentRow(firstVisibleRow(grid));
-  fgProbes_SelChange();
+  recolourProbesAndReselect(*this);
   setBusyPointer(false);
-}
-
-void MainWindow::recolourAllProbes() {
-  const GridModel& grid = probeGrid();
-  for (int r = 1; r < grid.rows(); ++r)
-    colourProbe(grid.text(r, probe_grid::kProbe),
-                isWired(grid, r) ? kWiredColour : kNotWiredColour);
 }
 
 void MainWindow::cmdWired_Click() {

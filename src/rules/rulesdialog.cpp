@@ -177,15 +177,7 @@ void RulesDialog::cmdApply_Click() {
 }
 
 void RulesDialog::recolourProbesAndReselect() {
-  GridModel& grid = mHost.probeGrid();
-  for (int r = 1; r < grid.rows(); ++r)
-    mHost.colourProbe(grid.text(r, probe_grid::kProbe),
-                      isWired(grid, r) ? kWiredColour : kNotWiredColour);
-  const int first = firstVisibleRow(grid);
-  if (first < 1) return;
-  grid.setCurrentRow(first);
-  // The row may have been current already; the views must follow anyway.
-  mHost.fgProbes_SelChange();
+  lw::recolourProbesAndReselect(mHost);
 }
 
 bool RulesDialog::loadRules(QString* error) {
