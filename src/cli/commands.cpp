@@ -44,18 +44,6 @@ QString quoted(const QString& text) {
   return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// The files Loomwright would take its probes from: visible PCB files.
-QList<int> visiblePcbFiles(const BoardDocument& doc) {
-  QList<int> numbers;
-  QList<int> visible;
-  doc.listDocumentFiles(&numbers);
-  for (int number : numbers) {
-    const auto info = doc.fileInformation(number);
-    if (info && info->isPcb && info->visible) visible.append(number);
-  }
-  return visible;
-}
-
 }  // namespace
 
 int infoCommand(const QStringList& operands, QTextStream& out, QTextStream&) {
@@ -95,7 +83,7 @@ int validateCommand(const QStringList& operands, QTextStream& out,
   BoardDocument doc;
   doc.open(path);
 
-  const QList<int> pcbFiles = visiblePcbFiles(doc);
+  const QList<int> pcbFiles = doc.visiblePcbFiles();
   if (pcbFiles.isEmpty()) {
     err << path << ": no visible PCB file; Loomwright needs exactly one.\n";
     return kExitFailed;

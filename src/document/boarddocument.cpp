@@ -42,6 +42,13 @@ std::optional<FileInformation> BoardDocument::fileInformation(
                          f->rotation};
 }
 
+QList<int> BoardDocument::visiblePcbFiles() const {
+  QList<int> numbers;
+  for (const BoardFile& f : mBoard.files)
+    if (f.isPcb && f.visible) numbers.append(f.number);
+  return numbers;
+}
+
 bool BoardDocument::setFileRotation(int fileNumber, int degrees) {
   BoardFile* f = mBoard.file(fileNumber);
   if (!f || degrees % 90 != 0) return false;

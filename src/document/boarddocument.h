@@ -61,6 +61,9 @@ class BoardDocument {
   // document holds no file at all.
   int listDocumentFiles(QList<int>* numbers) const;
   std::optional<FileInformation> fileInformation(int fileNumber) const;
+  // The files the program takes its probes from: visible PCB files, in
+  // document order.
+  QList<int> visiblePcbFiles() const;
   // Degrees are normalised to 0, 90, 180 or 270; false for an unknown file
   // or an angle that is not a multiple of 90.
   bool setFileRotation(int fileNumber, int degrees);

@@ -15,14 +15,10 @@ bool isProbe(const BoardDocument& document, int dataPosition) {
 }  // namespace
 
 std::int16_t findPcbSelectArgument(const BoardDocument& document) {
-  QList<int> numbers;
-  document.listDocumentFiles(&numbers);
-  for (int number : numbers) {
-    const std::optional<FileInformation> info =
-        document.fileInformation(number);
-    if (info && info->isPcb && info->visible) return info->selectArgument;
-  }
-  return 0;
+  const QList<int> pcbFiles = document.visiblePcbFiles();
+  return pcbFiles.isEmpty()
+             ? 0
+             : document.fileInformation(pcbFiles.first())->selectArgument;
 }
 
 void applyProbeNames(BoardDocument& document,
