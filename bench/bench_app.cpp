@@ -68,7 +68,7 @@ struct Workbench {
     setup.prompts = &prompts;
     setup.settings = &settings;
     window = std::make_unique<MainWindow>(setup);
-    window->Form_Load();
+    window->start();
     window->resize(1400, 900);
     window->show();
     QApplication::processEvents();
@@ -157,11 +157,10 @@ ExtractionTables& extracted(int probes) {
     int pcb = 0;
     for (const BoardFile& f : doc.board().files)
       if (f.isPcb && f.visible) pcb = f.number;
-    int status = 0;
-    extractProbes(doc, pcb, *t, status);
-    extractAccessPoints(doc, pcb, *t, status);
-    extractComponentPins(doc, pcb, *t, status);
-    extractVias(doc, pcb, *t, status);
+    extractProbes(doc, pcb, *t);
+    extractAccessPoints(doc, pcb, *t);
+    extractComponentPins(doc, pcb, *t);
+    extractVias(doc, pcb, *t);
     if (t->probeData.lastRow() < probes / 2) std::abort();
   }
   return *t;

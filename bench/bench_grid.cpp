@@ -126,7 +126,7 @@ void BM_HideEverySecondRow(benchmark::State& state) {
   for (auto _ : state) {
     grid.setRedraw(lw::Redraw::Off);
     for (int r = 1; r < grid.rows(); ++r) grid.setRowHidden(r, r % 2 == 0);
-    grid.setRedraw(lw::Redraw::Buffered);
+    grid.setRedraw(lw::Redraw::On);
     settle();
     state.PauseTiming();
     grid.setRedraw(lw::Redraw::Off);

@@ -39,7 +39,7 @@ int runApplication(QApplication& app) {
                                .filePath(QStringLiteral("default.rules"));
 
   MainWindow window(setup);
-  if (!window.Form_Load()) return 1;
+  window.start();
   window.show();
   const QStringList files = parser.positionalArguments();
   if (!files.isEmpty())

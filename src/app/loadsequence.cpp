@@ -89,26 +89,25 @@ bool MainWindow::extractAndBuild() {
   const BoardDocument& doc = VDEditor->document();
   ExtractionTables& t = mState.tables;
   const int file = mState.pcbFileNumber;
-  int& status = mState.lastQueryResult;
 
   frmBusy->setValue(1);
-  if (extractProbes(doc, file, t, status)) {
+  if (extractProbes(doc, file, t)) {
     abortLoad(
         QStringLiteral("The file being loaded does not contain any "
                        "probes."));
     return false;
   }
   frmBusy->setValue(2);
-  if (extractAccessPoints(doc, file, t, status)) {
+  if (extractAccessPoints(doc, file, t)) {
     abortLoad(
         QStringLiteral("The file being loaded does not contain any "
                        "access points."));
     return false;
   }
   frmBusy->setValue(3);
-  mState.pinDataLoaded = !extractComponentPins(doc, file, t, status);
+  mState.pinDataLoaded = !extractComponentPins(doc, file, t);
   frmBusy->setValue(4);
-  mState.viaDataLoaded = !extractVias(doc, file, t, status);
+  mState.viaDataLoaded = !extractVias(doc, file, t);
   frmBusy->setValue(5);
   resolveAccessFeatures(t, mState.pinDataLoaded, mState.viaDataLoaded);
   frmBusy->setValue(6);
@@ -217,7 +216,7 @@ void MainWindow::setControlsEnabled(bool enabled) {
     for (QLabel* l :
          {lblTopProbeCount, lblBotProbeCount, lblTopWired, lblBotWired})
       l->setText(QStringLiteral("0"));
-    grid.setRedraw(Redraw::Buffered);
+    grid.setRedraw(Redraw::On);
     return;
   }
 

@@ -272,29 +272,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-bool MainWindow::Form_Load() {
+void MainWindow::start() {
   setTitle();
   slider->setToolTip(
       QStringLiteral("Probe Zoom Scale: %1").arg(slider->value()));
-
-  const ComponentVersion v = mSetup.componentVersion;
-  const bool accepted =
-      v.major != 1 ? v.major > 1
-                   : (v.minor != 65 ? v.minor > 65 : v.revision >= 119);
-  if (!accepted) {
-    mPrompts->message(
-        this, QStringLiteral("Loomwright"),
-        QStringLiteral("The currently registered version of the vdEditor.ocx "
-                       "is bellow the minimum acceptable version for this "
-                       "application.\r\n\r\nInstalled Version: %1.%2.%3\r\n"
-                       "Required Version: 1.65.119\r\n\r\nPlease contact "
-                       "Quellmark technical support for an update.")
-            .arg(v.major)
-            .arg(v.minor)
-            .arg(v.revision),
-        Prompts::Icon::Stop, Prompts::Buttons::Ok);
-    return false;
-  }
 
   // A stored level that is not a whole number 1..10 falls back to 5.
   bool ok = false;
@@ -310,7 +291,6 @@ bool MainWindow::Form_Load() {
   mRegional = initRegionalFormat(QLocale());
   // Nothing is loaded yet: the document commands wait for a document.
   setControlsEnabled(false);
-  return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -323,6 +303,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     mSettings->sync();
   }
   event->accept();
+}
+
+QString MainWindow::getVersion() {
+  return QStringLiteral(LW_VERSION);
 }
 
 void MainWindow::setBusyPointer(bool busy) {

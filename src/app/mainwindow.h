@@ -32,8 +32,6 @@ class Prompts;
 struct MainWindowSetup {
   Prompts* prompts = nullptr;     // message boxes and file dialogs
   QSettings* settings = nullptr;  // the per-user zoom level
-  // The drawing component's version, checked at start-up.
-  ComponentVersion componentVersion = BoardDocument::componentVersion();
   // Where the rules file is read and written (see rules/rulesfile.h).
   QString userRulesPath;
   QString shippedRulesPath;
@@ -46,11 +44,12 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   explicit MainWindow(const MainWindowSetup& setup, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // Start-up; false when the drawing component is too old (the user has been
-  // told, and the program must end without storing anything).
-  bool Form_Load();
+  // Start-up: the per-user zoom level, the regional format, and the
+  // document commands disabled until a document is loaded.
+  void start();
 
-  static QString getVersion() { return QStringLiteral("1.3"); }
+  // "major.minor", from the project's version.
+  static QString getVersion();
   static QString appTitle() { return QStringLiteral("Fixture Loomwright"); }
 
   // ProbeGridHost

@@ -3,8 +3,6 @@
 #include "boarddocument.h"
 #include "cli.h"
 
-#include <QFileInfo>
-
 #include <array>
 
 namespace lw {
@@ -116,14 +114,14 @@ int convertCommand(const QStringList& operands, QTextStream& out,
                    QTextStream& err) {
   const QString& in = operands[0];
   const QString& target = operands[1];
-  const QString suffix = QFileInfo(target).suffix().toLower();
-  if (suffix != QLatin1String("vd") && suffix != QLatin1String("vdz")) {
+  const std::optional<Compression> compression = compressionForName(target);
+  if (!compression) {
     err << target << ": the output name must end in .vd or .vdz.\n";
     return kExitUsage;
   }
   BoardDocument doc;
   doc.open(in);
-  if (suffix == QLatin1String("vdz")) {
+  if (*compression == Compression::Gzip) {
     doc.saveCompressed(target);
     out << in << " -> " << target << " (compressed)\n";
   } else {

@@ -3,8 +3,6 @@
 #include "commands.h"
 #include "ipc356import.h"
 
-#include <QFileInfo>
-
 namespace lw {
 
 namespace {
@@ -50,15 +48,13 @@ int importCommand(const QStringList& operands, QTextStream& out,
   }
   if (source.isEmpty()) return usage(err, QStringLiteral("no netlist given"));
   if (target.isEmpty()) return usage(err, QStringLiteral("no -o OUT given"));
-  const QString suffix = QFileInfo(target).suffix().toLower();
-  if (suffix != QLatin1String("vd") && suffix != QLatin1String("vdz"))
+  const std::optional<Compression> compression = compressionForName(target);
+  if (!compression)
     return usage(err, target + QStringLiteral(": the output name must end in "
                                               ".vd or .vdz."));
 
   const ImportResult result = importIpc356(source, options);
-  writeBoard(
-      result.board, target,
-      suffix == QLatin1String("vdz") ? Compression::Gzip : Compression::None);
+  writeBoard(result.board, target, *compression);
   out << formatSummary(result.summary) << source << " -> " << target << '\n';
   return kExitOk;
 }

@@ -4,10 +4,6 @@
 
 namespace lw {
 
-ComponentVersion BoardDocument::componentVersion() noexcept {
-  return {1, 70, 0};
-}
-
 void BoardDocument::open(const QString& path, const ProgressFn& progress) {
   Board board = path.isEmpty() ? Board{} : readBoard(path, progress);
   mBoard = std::move(board);
@@ -180,20 +176,6 @@ bool BoardDocument::setAttributeRecord(int keyword, const QString& value,
   if (!a) return false;
   a->value = value;
   a->display = display;
-  return true;
-}
-
-bool BoardDocument::setProbeAttributeByName(const QString& keyword,
-                                            const QString& value,
-                                            const QString& probeName) {
-  auto it = std::find_if(
-      mBoard.entities.begin(), mBoard.entities.end(), [&](const Entity& e) {
-        return e.kind == EntityKind::Probe && e.name == probeName;
-      });
-  if (it == mBoard.entities.end()) return false;
-  const int k = registerKeyword(keyword);
-  if (k <= 0) return false;
-  findOrAddAttribute(it->attributes, k).value = value;
   return true;
 }
 

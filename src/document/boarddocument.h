@@ -16,12 +16,6 @@
 
 namespace lw {
 
-struct ComponentVersion {
-  int major = 0;
-  int minor = 0;
-  int revision = 0;
-};
-
 struct FileInformation {
   QString name;
   bool isPcb = false;
@@ -44,8 +38,6 @@ class BoardDocument {
  public:
   BoardDocument() = default;
   explicit BoardDocument(Board board) : mBoard(std::move(board)) {}
-
-  static ComponentVersion componentVersion() noexcept;
 
   // "open document". An empty name empties the document. On failure throws
   // Error and keeps the document it had.
@@ -90,10 +82,6 @@ class BoardDocument {
   bool setAttributeRecord(int keyword, const QString& value,
                           const DisplayRecord& display);
 
-  // Sets keyword (registered when new) on the first probe named probeName.
-  // Returns false when no probe has that name.
-  bool setProbeAttributeByName(const QString& keyword, const QString& value,
-                               const QString& probeName);
   bool renameEntity(int selectArgument, int dataPosition,
                     const QString& newName);
 

@@ -163,4 +163,14 @@ void writeBoard(const Board& board, const QString& path,
   writeFileAtomically(path, bytes);
 }
 
+std::optional<Compression> compressionForName(const QString& fileName) {
+  const QString name = QFileInfo(fileName).fileName();
+  const qsizetype dot = name.lastIndexOf(u'.');
+  if (dot <= 0) return std::nullopt;
+  const QString extension = name.mid(dot + 1).toLower();
+  if (extension == QLatin1StringView("vd")) return Compression::None;
+  if (extension == QLatin1StringView("vdz")) return Compression::Gzip;
+  return std::nullopt;
+}
+
 }  // namespace lw

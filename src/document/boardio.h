@@ -10,11 +10,18 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace lw {
 
 enum class Compression { None, Gzip };
+
+// How a file name asks to be written, by its extension in any letter case:
+// ".vd" plain, ".vdz" compressed; nothing for any other name, or for a name
+// that is only the extension (".vd"). Every command that writes a document
+// under a name the user gave decides with this.
+std::optional<Compression> compressionForName(const QString& fileName);
 
 // Called with rising fractions from 0 to 1 while a document is read.
 using ProgressFn = std::function<void(double fraction)>;

@@ -125,8 +125,7 @@ void fillRecordTable(RecordTable& table, EntityRecordSet records,
   }
 }
 
-bool queryFailed(const RecordQuery& q, int& lastQueryResult) {
-  lastQueryResult = q.status;
+bool queryFailed(const RecordQuery& q) {
   return q.status < 0 || q.records.size() < 2;
 }
 
@@ -154,9 +153,9 @@ void fillProbeAttributes(AttributeTable& attributes, const RecordTable& data) {
 }  // namespace
 
 bool extractProbes(const BoardDocument& doc, int pcbFileNumber,
-                   ExtractionTables& tables, int& lastQueryResult) {
+                   ExtractionTables& tables) {
   RecordQuery q = doc.queryEntityRecords(pcbFileNumber, RecordKind::Probes);
-  if (queryFailed(q, lastQueryResult)) return true;
+  if (queryFailed(q)) return true;
 
   fillRecordTable(
       tables.probeData, std::move(q.records),
@@ -169,10 +168,10 @@ bool extractProbes(const BoardDocument& doc, int pcbFileNumber,
 }
 
 bool extractAccessPoints(const BoardDocument& doc, int pcbFileNumber,
-                         ExtractionTables& tables, int& lastQueryResult) {
+                         ExtractionTables& tables) {
   RecordQuery q =
       doc.queryEntityRecords(pcbFileNumber, RecordKind::AccessPoints);
-  if (queryFailed(q, lastQueryResult)) return true;
+  if (queryFailed(q)) return true;
   fillRecordTable(tables.accessData, std::move(q.records),
                   {{access_col::kNetName, "Net Name", "NETNAME", kNoNet, false},
                    {access_col::kDatalink, "Feature Datalink", "DATALINK",
@@ -181,18 +180,17 @@ bool extractAccessPoints(const BoardDocument& doc, int pcbFileNumber,
 }
 
 bool extractComponentPins(const BoardDocument& doc, int pcbFileNumber,
-                          ExtractionTables& tables, int& lastQueryResult) {
+                          ExtractionTables& tables) {
   RecordQuery q = doc.queryComponentPinRecords(pcbFileNumber);
-  lastQueryResult = q.status;
   if (q.records.size() < 2) return true;
   tables.pinData.assign(std::move(q.records), kPinFixedFields);
   return false;
 }
 
 bool extractVias(const BoardDocument& doc, int pcbFileNumber,
-                 ExtractionTables& tables, int& lastQueryResult) {
+                 ExtractionTables& tables) {
   RecordQuery q = doc.queryEntityRecords(pcbFileNumber, RecordKind::Vias);
-  if (queryFailed(q, lastQueryResult)) return true;
+  if (queryFailed(q)) return true;
   fillRecordTable(tables.viaData, std::move(q.records),
                   {{12, "Net Name", "NETNAME", kNoNet, false},
                    {13, "Test Access", "TEST_ACCESS", kNoLink, false}});

@@ -85,15 +85,15 @@ inline constexpr int kEntityNumber = 10, kNetName = 12, kDatalink = 13,
 
 // The six steps. The four extraction steps return true when they failed
 // (query status negative or no records) and then leave their table as it
-// was; each stores the query status in lastQueryResult.
+// was.
 bool extractProbes(const BoardDocument& doc, int pcbFileNumber,
-                   ExtractionTables& tables, int& lastQueryResult);
+                   ExtractionTables& tables);
 bool extractAccessPoints(const BoardDocument& doc, int pcbFileNumber,
-                         ExtractionTables& tables, int& lastQueryResult);
+                         ExtractionTables& tables);
 bool extractComponentPins(const BoardDocument& doc, int pcbFileNumber,
-                          ExtractionTables& tables, int& lastQueryResult);
+                          ExtractionTables& tables);
 bool extractVias(const BoardDocument& doc, int pcbFileNumber,
-                 ExtractionTables& tables, int& lastQueryResult);
+                 ExtractionTables& tables);
 // First-match links through hash indexes: linear in the table sizes.
 // Pins are linked only when pinDataLoaded: a failed pin query must not leave
 // access points linked to the pins of a previously loaded board.

@@ -93,28 +93,6 @@ void GridModel::appendRow(QStringView tabText) {
   endInsertRows();
 }
 
-void GridModel::removeRow(int row) {
-  if (row < 0 || row >= rows()) return;
-  const int v = viewRow(row);
-  const bool simple = row > 0 && live();
-  if (simple && v >= 0) beginRemoveRows({}, v, v);
-  mRows.erase(mRows.begin() + row);
-  if (mCurrentRow > row) {
-    --mCurrentRow;
-  } else if (mCurrentRow == row && row >= rows()) {
-    mCurrentRow = lastDataRow(rows());
-  }
-  if (!simple) {
-    present();
-    return;
-  }
-  if (v >= 0) mView.erase(mView.begin() + v);
-  for (auto it = std::upper_bound(mView.begin(), mView.end(), row);
-       it != mView.end(); ++it)
-    --*it;
-  if (v >= 0) endRemoveRows();
-}
-
 void GridModel::clear() {
   for (Row& row : mRows) row = Row();
   for (Column& column : mColumns) column.hidden = false;

@@ -34,7 +34,7 @@
 
 namespace lw {
 
-enum class Redraw { Off, On, Buffered };  // Buffered draws like On
+enum class Redraw { Off, On };
 
 class GridModel : public QAbstractTableModel {
   Q_OBJECT
@@ -52,7 +52,6 @@ class GridModel : public QAbstractTableModel {
   // Cuts `tabText` at TAB into the cells from column 0. Fewer pieces than
   // columns leave the rest empty; more pieces add columns.
   void appendRow(QStringView tabText);
-  void removeRow(int row);  // later rows move up
   // Empties every cell and shows every row and column; the shape stays, so
   // a new table never inherits the old one's hidden rows or columns.
   void clear();

@@ -167,7 +167,7 @@ int applySurfaceFilter(GridModel& grid, bool top) {
   } else {
     grid.setCurrentRow(remembered);
   }
-  grid.setRedraw(before == Redraw::Off ? Redraw::Off : Redraw::Buffered);
+  grid.setRedraw(before);
   return scrollTo;
 }
 

@@ -43,15 +43,6 @@ void applyProbeNames(BoardDocument& document,
   }
 }
 
-std::optional<Compression> compressionForName(const QString& fileName) {
-  const qsizetype dot = fileName.lastIndexOf(u'.');
-  if (dot < 0) return std::nullopt;
-  const QString extension = fileName.mid(dot + 1).toLower();
-  if (extension == QLatin1StringView("vd")) return Compression::None;
-  if (extension == QLatin1StringView("vdz")) return Compression::Gzip;
-  return std::nullopt;
-}
-
 void writeRenumberedDocument(BoardDocument& document,
                              const std::vector<ProbeRename>& renames,
                              const QString& fileName, Compression compression) {

@@ -31,11 +31,6 @@ std::int16_t findPcbSelectArgument(const BoardDocument& document);
 void applyProbeNames(BoardDocument& document,
                      const std::vector<ProbeRename>& renames);
 
-// How a renumbered document is written, by the text after the last "." of
-// the whole name, in any letter case: "vd" plain, "vdz" compressed. Nothing
-// else is accepted, and a name without "." is refused rather than extended.
-std::optional<Compression> compressionForName(const QString& fileName);
-
 // Renames a copy of the document and writes it to fileName; only once the
 // file is written does the copy replace the document. On any failure
 // throws Error (naming the file and the reason) with document untouched.

@@ -1,13 +1,13 @@
 #include "savename.h"
 
+#include "boardio.h"
+
 namespace lw {
 
 SaveTarget saveTargetFor(QString name) {
   if (name.endsWith(u'.')) name += QStringLiteral("vd");
-  if (name.size() > 3 && name.right(3).toLower() == QStringLiteral(".vd"))
-    return {name, false};
-  if (name.size() > 4 && name.right(4).toLower() == QStringLiteral(".vdz"))
-    return {name, true};
+  if (const auto compression = compressionForName(name))
+    return {name, *compression == Compression::Gzip};
   return {name + QStringLiteral(".vd"), false};
 }
 

@@ -13,8 +13,7 @@ struct SaveTarget {
 
 // "Save VD File": board. -> board.vd; names ending .vd or .vdz (any case)
 // keep their name; anything else gets ".vd" appended (board.txt ->
-// board.txt.vd). Names of 3 (4) characters or fewer never count as ending
-// in ".vd" (".vdz"), so a.v becomes a.v.vd.
+// board.txt.vd), and so does a bare ".vd".
 SaveTarget saveTargetFor(QString name);
 
 }  // namespace lw

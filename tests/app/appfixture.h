@@ -23,16 +23,14 @@ class AppFixture {
                                            QSettings::IniFormat);
   }
 
-  MainWindow& open(
-      ComponentVersion version = BoardDocument::componentVersion()) {
+  MainWindow& open() {
     MainWindowSetup setup;
     setup.prompts = &prompts;
     setup.settings = settings.get();
-    setup.componentVersion = version;
     setup.userRulesPath = mDir.filePath("user/default.rules");
     setup.shippedRulesPath = mDir.filePath("shipped/default.rules");
     window = std::make_unique<MainWindow>(setup);
-    loaded = window->Form_Load();
+    window->start();
     return *window;
   }
 
@@ -60,7 +58,6 @@ class AppFixture {
   ScriptedPrompts prompts;
   std::unique_ptr<QSettings> settings;
   std::unique_ptr<MainWindow> window;
-  bool loaded = false;
 
  private:
   QTemporaryDir mDir;

@@ -27,7 +27,6 @@ class LoadTest : public QObject {
   void loadsABoardIntoTheGridAndViews() {
     AppFixture f;
     MainWindow& w = f.open();
-    QVERIFY(f.loaded);
     QCOMPARE(w.windowTitle(), QString("Fixture Loomwright v1.3"));
     QVERIFY(!w.cmdWired->isEnabled());
 
@@ -269,43 +268,6 @@ class LoadTest : public QObject {
     app.start(LW_APP_PROGRAM, {"--help"});
     QVERIFY(app.waitForFinished(30000));
     QVERIFY(app.readAllStandardOutput().contains("file"));
-  }
-
-  void versionCheck_data() {
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("1.65.118") << 1 << 65 << 118 << false;
-    QTest::newRow("1.65.119") << 1 << 65 << 119 << true;
-    QTest::newRow("1.66.0") << 1 << 66 << 0 << true;
-    QTest::newRow("2.0.0") << 2 << 0 << 0 << true;
-    QTest::newRow("0.99.200") << 0 << 99 << 200 << false;
-    QTest::newRow("1.64.500") << 1 << 64 << 500 << false;
-  }
-  void versionCheck() {
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(bool, accepted);
-    AppFixture f;
-    f.open({major, minor, revision});
-    QCOMPARE(f.loaded, accepted);
-    if (accepted) {
-      QVERIFY(f.prompts.messages.isEmpty());
-      return;
-    }
-    QCOMPARE(f.prompts.messages.size(), 1);
-    const QString installed = QString("Installed Version: %1.%2.%3\r\n")
-                                  .arg(major)
-                                  .arg(minor)
-                                  .arg(revision);
-    QVERIFY(f.prompts.lastText().startsWith(
-        "The currently registered version of the vdEditor.ocx is bellow"));
-    QVERIFY(f.prompts.lastText().contains(installed));
-    QVERIFY(f.prompts.lastText().contains("Required Version: 1.65.119\r\n"));
-    QCOMPARE(f.prompts.messages[0].icon, Prompts::Icon::Stop);
-    QVERIFY(!f.settings->contains("Probe Zoom/Scale"));
   }
 
   void zoomLevelIsKeptPerUser() {

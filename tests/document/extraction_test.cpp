@@ -20,11 +20,10 @@ struct Extracted {
 Extracted extract(const Board& board, Extracted previous = {}) {
   const BoardDocument doc(board);
   Extracted x = std::move(previous);
-  int status = 0;
-  x.probesFailed = extractProbes(doc, 1, x.tables, status);
-  x.accessFailed = extractAccessPoints(doc, 1, x.tables, status);
-  x.pinsFailed = extractComponentPins(doc, 1, x.tables, status);
-  x.viasFailed = extractVias(doc, 1, x.tables, status);
+  x.probesFailed = extractProbes(doc, 1, x.tables);
+  x.accessFailed = extractAccessPoints(doc, 1, x.tables);
+  x.pinsFailed = extractComponentPins(doc, 1, x.tables);
+  x.viasFailed = extractVias(doc, 1, x.tables);
   resolveAccessFeatures(x.tables, !x.pinsFailed, !x.viasFailed);
   resolveProbeAccess(x.tables);
   return x;
@@ -197,9 +196,7 @@ TEST(Extraction, UnknownFileFails) {
   b.probe("1", 41, 0, 0, Side::Top, {});
   const BoardDocument doc(b.take());
   ExtractionTables tables;
-  int status = 0;
-  EXPECT_TRUE(extractProbes(doc, 99, tables, status));
-  EXPECT_EQ(status, -1);
+  EXPECT_TRUE(extractProbes(doc, 99, tables));
 }
 
 }  // namespace

@@ -186,15 +186,6 @@ TEST(Attributes, RecordsKeepTheirDisplayNumbers) {
   EXPECT_EQ(record->display, display);
 }
 
-TEST(Attributes, ProbeAttributeByNameRegistersTheKeyword) {
-  BoardDocument doc = sampleDocument();
-  EXPECT_TRUE(doc.setProbeAttributeByName("PROBE_WIRED", "1", "7"));
-  const int k = doc.lookUpKeyword("PROBE_WIRED");
-  ASSERT_GT(k, 0);
-  EXPECT_EQ(doc.board().entities[4].attribute(k)->value, "1");
-  EXPECT_FALSE(doc.setProbeAttributeByName("PROBE_WIRED", "1", "nope"));
-}
-
 TEST(Attributes, RenameKeepsTheAttributeSelection) {
   BoardDocument doc = sampleDocument();
   const int net = doc.lookUpKeyword("NETNAME");

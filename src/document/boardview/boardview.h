@@ -43,10 +43,6 @@ class BoardView : public QWidget {
   explicit BoardView(QWidget* parent = nullptr);
   ~BoardView() override;
 
-  static ComponentVersion componentVersion() noexcept {
-    return BoardDocument::componentVersion();
-  }
-
   // "" empties the view. Throws Error and keeps the current document when
   // the file cannot be read. Emits progress while reading.
   void open(const QString& path);
