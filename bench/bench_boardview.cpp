@@ -2,6 +2,7 @@
 // part, recolouring every probe, and the probe view following a probe.
 
 #include "boardgenerator.h"
+#include "boardpicture.h"
 #include "boardscene.h"
 #include "boardview.h"
 
@@ -17,23 +18,37 @@ namespace {
 
 constexpr QSize kScreen{1200, 900};
 
-// One view per board size, built once: generating 100,000 probes takes a
-// while and is not what is measured.
-lw::BoardView& viewWith(int probes) {
-  static std::map<int, std::unique_ptr<lw::BoardView>> views;
-  auto& view = views[probes];
-  if (!view) {
-    view = std::make_unique<lw::BoardView>();
-    view->resize(kScreen);
-    view->setDocument(lw::generateBoard(lw::largeOptions(probes)));
+// A document, its picture and a view, one per board size, built once:
+// generating 100,000 probes takes a while and is not what is measured.
+struct Shown {
+  lw::BoardDocument document;
+  lw::BoardPicture picture;
+  lw::BoardView view;
+  const lw::Board& board() const { return document.board(); }
+};
+
+Shown& shownWith(int probes) {
+  static std::map<int, std::unique_ptr<Shown>> all;
+  auto& shown = all[probes];
+  if (!shown) {
+    shown = std::make_unique<Shown>();
+    shown->document =
+        lw::BoardDocument(lw::generateBoard(lw::largeOptions(probes)));
+    shown->picture.setDocument(&shown->document);
+    shown->view.resize(kScreen);
+    shown->view.setPicture(&shown->picture);
   }
-  view->fitToBoard();
-  return *view;
+  shown->view.fitToBoard();
+  return *shown;
 }
 
-std::vector<const lw::Entity*> probesOf(const lw::BoardView& view) {
+lw::BoardView& viewWith(int probes) {
+  return shownWith(probes).view;
+}
+
+std::vector<const lw::Entity*> probesOf(const lw::Board& board) {
   std::vector<const lw::Entity*> probes;
-  for (const lw::Entity& e : view.document().board().entities)
+  for (const lw::Entity& e : board.entities)
     if (e.kind == lw::EntityKind::Probe) probes.push_back(&e);
   return probes;
 }
@@ -42,12 +57,13 @@ void fullBoard(benchmark::State& state) {
   lw::BoardView& view = viewWith(int(state.range(0)));
   QImage image(kScreen, QImage::Format_RGB32);
   for (auto _ : state) view.renderTo(image);
-  state.counters["items"] = double(view.document().board().entities.size());
+  state.counters["items"] =
+      double(shownWith(int(state.range(0))).board().entities.size());
 }
 
 // After an open, a rotation or an edit the view rebuilds its scene once.
 void buildScene(benchmark::State& state) {
-  const lw::Board& board = viewWith(int(state.range(0))).document().board();
+  const lw::Board& board = shownWith(int(state.range(0))).board();
   for (auto _ : state) {
     lw::BoardScene scene(board);
     benchmark::DoNotOptimize(scene.items().data());
@@ -69,27 +85,28 @@ void zoomedToOnePercent(benchmark::State& state) {
 }
 
 void colourEveryProbe(benchmark::State& state) {
-  lw::BoardView& view = viewWith(int(state.range(0)));
-  const auto probes = probesOf(view);
+  Shown& shown = shownWith(int(state.range(0)));
+  const auto probes = probesOf(shown.board());
   QImage image(kScreen, QImage::Format_RGB32);
   int round = 0;
   for (auto _ : state) {
-    view.setAutomaticRedraw(false);
     for (std::size_t i = 0; i < probes.size(); ++i) {
       const bool wired = (i + round) % 3 == 0;
-      view.colourProbe(probes[i]->name, wired ? 0 : 255, wired ? 255 : 0, 0);
+      shown.picture.colourProbe(
+          probes[i]->name,
+          {std::uint8_t(wired ? 0 : 255), std::uint8_t(wired ? 255 : 0), 0});
     }
-    view.setAutomaticRedraw(true);
-    view.renderTo(image);
+    shown.view.renderTo(image);
     ++round;
   }
 }
 
 void probeViewFollowsProbe(benchmark::State& state) {
-  lw::BoardView& view = viewWith(int(state.range(0)));
-  const auto probes = probesOf(view);
+  Shown& shown = shownWith(int(state.range(0)));
+  lw::BoardView& view = shown.view;
+  const auto probes = probesOf(shown.board());
   // The probe view's default window: 0.8 inch either side.
-  const double h = 0.8 * lw::unitsPerInch(view.document().pageUnits());
+  const double h = 0.8 * lw::unitsPerInch(shown.document.pageUnits());
   QImage image(kScreen, QImage::Format_RGB32);
   std::size_t next = 0;
   for (auto _ : state) {

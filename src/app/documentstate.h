@@ -1,21 +1,21 @@
 #pragma once
 
-// The main window's per-document fields. The current surface, visibility
-// choices, zoom level and rotation caption live in the controls.
+// The main window's per-document fields. The surface, class check boxes and
+// zoom level are what their controls show (see WiringSettings).
 
 #include "extraction.h"
 #include "layertable.h"
+#include "probetable.h"
 #include "zoom.h"
 
 namespace lw {
 
 struct DocumentState {
-  int pcbFileNumber = 0;           // the visible PCB file, board view
-  int probeViewPcbFileNumber = 0;  // the same file in the probe view
-  int pcbSelectArgument = 0;       // scope of the select calls
+  int pcbFileNumber = 0;      // the visible PCB file
+  int pcbSelectArgument = 0;  // scope of the select calls
   ExtractionTables tables;
   LayerTable layers;
-  int lastQueryResult = 0;
+  SurfaceCounts probes;  // probe rows per surface
   bool viaDataLoaded = false;
   bool pinDataLoaded = false;
   ZoomFields zoom;

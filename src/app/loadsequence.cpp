@@ -1,5 +1,6 @@
 // The load sequence: from a file name to the probe grid and both views.
 
+#include "boardpicture.h"
 #include "boardview.h"
 #include "busywindow.h"
 #include "gridview.h"
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <algorithm>
 #include <cmath>
 
 namespace lw {
@@ -43,13 +45,13 @@ void MainWindow::loadFile(const QString& fileName) {
     box->setCheckState(Qt::Checked);
   setControlsEnabled(false);
   mState.boardRotation = 0;
-  cmdRotate->setText(QStringLiteral("Rotate Board (0)"));
+  cmdRotate->setText(rotateCaption(0));
 
   frmBusy->show();
   frmBusy->setText(QStringLiteral("Loading VD File"));
-  frmBusy->setMaximum(200);
+  frmBusy->setMaximum(100);
   frmBusy->setValue(0);
-  if (!loadDocumentIntoViews(fileName)) return;
+  if (!readDocument(fileName)) return;
 
   frmBusy->setText(QStringLiteral("Extracting Probe Information"));
   frmBusy->setMaximum(8);
@@ -68,25 +70,32 @@ void MainWindow::loadFile(const QString& fileName) {
   restoreWiringState();
   // Both views come to the current probe even when no step above moved the
   // current row (it was already current when they were fitted to the board).
-  fgProbes_SelChange();
+  showCurrentProbe();
   setBusyPointer(false);
   fgProbes->setFocus();
 }
 
-bool MainWindow::loadDocumentIntoViews(const QString& fileName) {
+bool MainWindow::readDocument(const QString& fileName) {
+  int shown = 0;
   try {
-    VDEditor->open(fileName);
-    VDProbeView->open(fileName);
+    mDocument.open(fileName, [this, &shown](double fraction) {
+      // Halves round to the even neighbour, as the bar always has.
+      const int percent = static_cast<int>(
+          std::nearbyint(100 * std::clamp(fraction, 0.0, 1.0)));
+      if (percent > shown) frmBusy->setValue(shown = percent);
+    });
   } catch (const Error& e) {
     // Say what is wrong with the file, not that it lacks probes.
     abortLoad(e.message());
     return false;
   }
+  frmBusy->setValue(100);
+  mPicture->setDocument(&mDocument);
   return true;
 }
 
 bool MainWindow::extractAndBuild() {
-  const BoardDocument& doc = VDEditor->document();
+  const BoardDocument& doc = mDocument;
   ExtractionTables& t = mState.tables;
   const int file = mState.pcbFileNumber;
 
@@ -129,36 +138,30 @@ void MainWindow::abortLoad(const QString& message) {
   setBusyPointer(false);
   mPrompts->message(this, kDefaultTitle, message, Prompts::Icon::Information,
                     Prompts::Buttons::Ok);
-  VDEditor->open(QString());
-  VDProbeView->open(QString());
+  mDocument.open(QString());
+  mPicture->setDocument(&mDocument);
   GridModel& grid = probeGrid();
   grid.clear();
   grid.setRows(1);
   grid.setColumns(12);
 }
 
-bool MainWindow::checkPcbFile() {
+void MainWindow::checkPcbFile() {
   QList<int> files;
-  mState.lastQueryResult = VDEditor->document().listDocumentFiles(&files);
-  if (mState.lastQueryResult < 0) {
+  if (mDocument.listDocumentFiles(&files) < 0) {
     mPrompts->message(this, appTitle(),
                       QStringLiteral("There are no files present in the VD "
                                      "file loaded"),
                       Prompts::Icon::Stop, Prompts::Buttons::Ok);
-    return false;
+    return;
   }
-  // The probe view opened the same file: its list matches position for
-  // position.
-  QList<int> probeFiles;
-  VDProbeView->document().listDocumentFiles(&probeFiles);
   int count = 0;
-  for (int i = 0; i < files.size(); ++i) {
-    const auto info = VDEditor->document().fileInformation(files[i]);
+  for (const int file : files) {
+    const auto info = mDocument.fileInformation(file);
     if (!info || !info->isPcb || !info->visible) continue;
-    mState.pcbFileNumber = files[i];
+    mState.pcbFileNumber = file;
     ++count;
     mState.pcbSelectArgument = info->selectArgument;
-    mState.probeViewPcbFileNumber = probeFiles.value(i, files[i]);
   }
   if (count == 0)
     mPrompts->message(this, appTitle(),
@@ -173,7 +176,6 @@ bool MainWindow::checkPcbFile() {
                        "file then reload it.")
             .arg(count),
         Prompts::Icon::Stop, Prompts::Buttons::Ok);
-  return false;
 }
 
 void MainWindow::buildProbeTableInGrid() {
@@ -182,16 +184,12 @@ void MainWindow::buildProbeTableInGrid() {
   fgProbes->autoSize(0, grid.columns() - 1, twipsToPixels(200, *fgProbes));
   grid.setRedraw(Redraw::On);
 
-  VDEditor->setAutomaticRedraw(false);
-  VDProbeView->setAutomaticRedraw(false);
   for (int r = 1; r < grid.rows(); ++r)
     colourProbe(grid.text(r, probe_grid::kProbe), kNotWiredColour);
-  VDEditor->setAutomaticRedraw(true);
-  VDProbeView->setAutomaticRedraw(true);
 
-  const SurfaceCounts n = probeCounts(grid);
-  lblTopProbeCount->setText(QString::number(n.top));
-  lblBotProbeCount->setText(QString::number(n.bottom));
+  mState.probes = probeCounts(grid);
+  lblTopProbeCount->setText(QString::number(mState.probes.top));
+  lblBotProbeCount->setText(QString::number(mState.probes.bottom));
   lblTopWired->setText(QStringLiteral("0"));
   lblBotWired->setText(QStringLiteral("0"));
   applySurfaceFilter();
@@ -213,6 +211,7 @@ void MainWindow::setControlsEnabled(bool enabled) {
     grid.setColumns(12);
     optTop->setEnabled(false);
     optBot->setEnabled(false);
+    mState.probes = {};
     for (QLabel* l :
          {lblTopProbeCount, lblBotProbeCount, lblTopWired, lblBotWired})
       l->setText(QStringLiteral("0"));
@@ -223,8 +222,8 @@ void MainWindow::setControlsEnabled(bool enabled) {
   // The surface is switched once below, not once per option selected.
   {
     const QSignalBlocker blockTop(optTop), blockBot(optBot);
-    const bool bottom = lblBotProbeCount->text().toInt() > 0;
-    const bool top = lblTopProbeCount->text().toInt() > 0;
+    const bool bottom = mState.probes.bottom > 0;
+    const bool top = mState.probes.top > 0;
     optBot->setEnabled(bottom);
     if (bottom) optBot->setChecked(true);
     optTop->setEnabled(top);

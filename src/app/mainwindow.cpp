@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "boardpicture.h"
 #include "boardview.h"
 #include "busywindow.h"
 #include "gridview.h"
@@ -55,8 +56,11 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
   fgProbes = named(new GridView, "fgProbes");
+  mPicture = new BoardPicture(this);
   VDEditor = named(new BoardView, "VDEditor");
   VDProbeView = named(new BoardView, "VDProbeView");
+  VDEditor->setPicture(mPicture);
+  VDProbeView->setPicture(mPicture);
   VDEditor->setMinimumSize(320, 240);
   VDProbeView->setMinimumSize(200, 200);
 
@@ -238,14 +242,10 @@ void MainWindow::connectSignals() {
   connect(grid, &GridModel::beforeMove, this,
           [this](int oldRow, int, int, int, bool*) { onBeforeMove(oldRow); });
   connect(grid, &GridModel::selectionChanged, this,
-          &MainWindow::fgProbes_SelChange);
+          &MainWindow::showCurrentProbe);
   connect(fgProbes, &GridView::beforeSort, this, &MainWindow::onBeforeSort);
   connect(fgProbes, &GridView::afterSort, this, &MainWindow::onAfterSort);
 
-  connect(VDEditor, &BoardView::progress, this,
-          [this](double f) { onProgress(f, 0); });
-  connect(VDProbeView, &BoardView::progress, this,
-          [this](double f) { onProgress(f, 100); });
   connect(VDEditor, &BoardView::entityPicked, this,
           [this](const QString& name) { onEntityPicked(VDEditor, name); });
   connect(VDProbeView, &BoardView::entityPicked, this,
@@ -320,15 +320,6 @@ void MainWindow::setBusyPointer(bool busy) {
 
 GridModel& MainWindow::probeGrid() {
   return *fgProbes->grid();
-}
-
-BoardDocument& MainWindow::boardDocument() {
-  return VDEditor->editDocument();
-}
-
-void MainWindow::colourProbe(const QString& name, Rgb c) {
-  VDEditor->colourProbe(name, c.r, c.g, c.b);
-  VDProbeView->colourProbe(name, c.r, c.g, c.b);
 }
 
 void MainWindow::setTitle(const QString& fileName) {

@@ -1,17 +1,22 @@
 #pragma once
 
-// The main window: one open document shown in the probe grid, the board
-// view and the magnified probe view, and every command of the wiring work.
-// Handlers keep the names the wiring team knows them by (cmdWired, ...).
+// The main window: one open document, owned here and read once, shown in
+// the probe grid, the board view and the magnified probe view (both draw
+// one shared picture of it), and every command of the wiring work. The
+// rules live in Qt Core rooms (probes, view, wiring); this class connects
+// them to controls. Handlers keep the names the wiring team knows them by
+// (cmdWired, ...).
 
 #include "boarddocument.h"
 #include "documentstate.h"
 #include "probegridhost.h"
 #include "regional.h"
+#include "wiringstate.h"
 
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QGridLayout;
@@ -24,6 +29,7 @@ class QSlider;
 
 namespace lw {
 
+class BoardPicture;
 class BoardView;
 class BusyWindow;
 class GridView;
@@ -55,15 +61,18 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   // ProbeGridHost
   GridView& probeGridView() override { return *fgProbes; }
   GridModel& probeGrid() override;
-  void fgProbes_SelChange() override;
-  void colourProbe(const QString& name, Rgb colour) override;
-  void setDocumentModified() override { mState.documentModified = true; }
-  BoardDocument& boardDocument() override;
+  void recolourAndReselect() override;
+  BoardDocument& boardDocument() override { return mDocument; }
   void loadFile(const QString& fileName) override;
   Prompts& prompts() override { return *mPrompts; }
   void setBusyPointer(bool busy) override;
 
+  // Brings both views to the current row's probe: yellow, and the probe
+  // view zoomed onto it.
+  void showCurrentProbe();
+  void setDocumentModified() { mState.documentModified = true; }
   const DocumentState& state() const { return mState; }
+  const BoardPicture& picture() const { return *mPicture; }
 
   // Commands, public so that tests and shortcuts reach them as clicks do.
   void cmdLoad_Click();
@@ -91,8 +100,8 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   bool handleWiringKey(int key);
 
   // Load sequence (loadsequence.cpp).
-  bool loadDocumentIntoViews(const QString& fileName);
-  bool checkPcbFile();
+  bool readDocument(const QString& fileName);
+  void checkPcbFile();
   bool extractAndBuild();
   void abortLoad(const QString& message);
   void closeBusyWindow();
@@ -106,7 +115,10 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void onBeforeSort();
   void onAfterSort(int column);
   void updateWiredCounters();
-  void centreMainViewOnProbe(double x, double y, double& scale);
+  void colourProbe(const QString& name, Rgb colour);
+  // The probe's position on the document, from the model's own numbers.
+  std::optional<QPointF> probePosition(int row) const;
+  void centreMainViewOnProbe();
   void applySurfaceFilter();
   void keepGridFocus();
 
@@ -117,18 +129,20 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void onClassBoxChanged(QCheckBox* box);
   void updateZoomWindow();
   void onSliderMoved();
-  void onProgress(double fraction, int offset);
   void onEntityPicked(BoardView* view, const QString& name);
   void onRecentreRequest();
 
   // Wiring state and saving (persistence.cpp).
-  void storeWiringState();
+  WiringSettings settingsShown() const;
+  void showSettings(const WiringSettings& settings);
   void restoreWiringState();
   bool askToSaveChanges();  // false when the user cancelled
 
   Prompts* mPrompts;
   QSettings* mSettings;
   MainWindowSetup mSetup;
+  BoardDocument mDocument;  // the one open board, drawn through mPicture
+  BoardPicture* mPicture = nullptr;
   DocumentState mState;
   RegionalFormat mRegional;
   QString mLastFileName;  // the file dialogs start from the last choice

@@ -1,6 +1,7 @@
 // Walking the probes: the current probe in both views, wiring marks,
 // counters and the grid's sort notifications.
 
+#include "boardpicture.h"
 #include "boardview.h"
 #include "gridview.h"
 #include "mainwindow.h"
@@ -14,26 +15,42 @@
 
 namespace lw {
 
-void MainWindow::fgProbes_SelChange() {
+void MainWindow::showCurrentProbe() {
   GridModel& grid = probeGrid();
   const int row = grid.currentRow();
   if (row <= 0) return;
-  VDEditor->setAutomaticRedraw(false);
   colourProbe(grid.text(row, probe_grid::kProbe), kCurrentColour);
+  const std::optional<QPointF> p = probePosition(row);
+  if (!p) return;
+  const QPointF v =
+      viewCoordinates(*p, mState.boardRotation, VDEditor->isViewFromTop());
+  const double h = mState.zoom.probeZoomHalfSize;
+  VDProbeView->zoomToWindow(v.x() - h, v.x() + h, v.y() - h, v.y() + h);
+}
 
-  bool okX = false, okY = false;
-  const double x =
-      fromRegional(grid.text(row, probe_grid::kX), mRegional, &okX);
-  const double y =
-      fromRegional(grid.text(row, probe_grid::kY), mRegional, &okY);
-  if (okX && okY) {
-    const QPointF v = viewCoordinates({x, y}, mState.boardRotation,
-                                      VDEditor->isViewFromTop());
-    const double h = mState.zoom.probeZoomHalfSize;
-    mState.lastQueryResult =
-        VDProbeView->zoomToWindow(v.x() - h, v.x() + h, v.y() - h, v.y() + h);
-  }
-  VDEditor->redraw();
+std::optional<QPointF> MainWindow::probePosition(int row) const {
+  bool ok = false;
+  const int position =
+      fgProbes->grid()->text(row, probe_grid::kDataPosition).toInt(&ok);
+  const auto& entities = mDocument.board().entities;
+  if (!ok || position < 0 || position >= int(entities.size()))
+    return std::nullopt;
+  return QPointF(entities[size_t(position)].x, entities[size_t(position)].y);
+}
+
+void MainWindow::colourProbe(const QString& name, Rgb colour) {
+  mPicture->colourProbe(name, colour);
+}
+
+void MainWindow::recolourAndReselect() {
+  GridModel& grid = probeGrid();
+  for (int r = 1; r < grid.rows(); ++r)
+    colourProbe(grid.text(r, probe_grid::kProbe),
+                isWired(grid, r) ? kWiredColour : kNotWiredColour);
+  const int first = firstVisibleRow(grid);
+  if (first < 1) return;
+  grid.setCurrentRow(first);
+  showCurrentProbe();
 }
 
 void MainWindow::onBeforeMove(int oldRow) {
@@ -52,7 +69,7 @@ void MainWindow::onAfterSort(int column) {
   if (grid.text(0, column) == QLatin1StringView("RefDes"))
     sortByReference(grid, QStringLiteral("Prefix"), QStringLiteral("Number"),
                     QStringLiteral("Pin"));
-  recolourProbesAndReselect(*this);
+  recolourAndReselect();
   setBusyPointer(false);
 }
 
@@ -97,8 +114,8 @@ void MainWindow::updateWiredCounters() {
   lblBotWired->setText(QString::number(wired.bottom));
 
   const bool top = optTop->isChecked();
-  const int total = (top ? lblTopProbeCount : lblBotProbeCount)->text().toInt();
-  const int done = (top ? lblTopWired : lblBotWired)->text().toInt();
+  const int total = top ? mState.probes.top : mState.probes.bottom;
+  const int done = top ? wired.top : wired.bottom;
   pbWired->setValue(0);
   // A surface without probes shows an empty bar, not a busy indicator.
   pbWired->setMaximum(std::max(total, 1));
@@ -107,23 +124,16 @@ void MainWindow::updateWiredCounters() {
   cmdRenameProbes->setEnabled(wired.top + wired.bottom == 0);
 }
 
-void MainWindow::centreMainViewOnProbe(double x, double y, double& scale) {
+void MainWindow::centreMainViewOnProbe() {
   const GridModel& grid = probeGrid();
-  if (grid.currentRow() < 1 || grid.rows() < 2) return;
-  if (x == 0 && y == 0) {
-    bool okX = false, okY = false;
-    x = fromRegional(grid.text(grid.currentRow(), probe_grid::kX), mRegional,
-                     &okX);
-    y = fromRegional(grid.text(grid.currentRow(), probe_grid::kY), mRegional,
-                     &okY);
-    if (!okX || !okY) return;
-    if (scale == 0) scale = 20;
-    const QPointF turned = viewCoordinates({x, y}, mState.boardRotation, true);
-    x = turned.x();
-    y = turned.y();
-  }
-  if (!VDEditor->isViewFromTop()) x = -x;
-  VDEditor->centreOnPoint(x, y, scale);
+  if (grid.currentRow() < 1) return;
+  const std::optional<QPointF> p = probePosition(grid.currentRow());
+  if (!p) return;
+  double& size = mState.zoom.boardCentreSize;
+  if (size == 0) size = 20;
+  const QPointF v =
+      viewCoordinates(*p, mState.boardRotation, VDEditor->isViewFromTop());
+  VDEditor->centreOnPoint(v.x(), v.y(), size);
 }
 
 void MainWindow::applySurfaceFilter() {

@@ -5,6 +5,24 @@
 
 namespace lw {
 
+LayerSide layerSide(int type, const QString& name) {
+  switch (type) {
+    case 1:
+    case 6:
+    case 15:
+      return LayerSide::Top;
+    case 2:
+    case 7:
+    case 16:
+      return LayerSide::Bottom;
+    default:
+      break;
+  }
+  if (name == QLatin1String("PROBE_TOP")) return LayerSide::Top;
+  if (name == QLatin1String("PROBE_BOT")) return LayerSide::Bottom;
+  return LayerSide::Both;
+}
+
 bool DisplayRecord::isZero() const noexcept {
   return std::all_of(reals.begin(), reals.end(),
                      [](double v) { return v == 0; }) &&

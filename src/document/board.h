@@ -112,6 +112,13 @@ struct Layer {
   bool operator==(const Layer&) const = default;
 };
 
+// Which side of the board a layer belongs to: by its type code first (1, 6,
+// 15 top; 2, 7, 16 bottom), then by its name ("PROBE_TOP", "PROBE_BOT"), so
+// a type-1 layer named "PROBE_BOT" is top copper. Any other layer is on
+// both.
+enum class LayerSide : std::uint8_t { Top, Bottom, Both };
+LayerSide layerSide(int type, const QString& name);
+
 // Page units codes and how many of each make an inch.
 enum class PageUnits : int {
   Inch = 0,

@@ -48,6 +48,11 @@ inline bool isWired(const GridModel& grid, int row) {
   return grid.text(row, probe_grid::kWired) == QLatin1StringView("1");
 }
 
+// How both views colour a probe: the current one, wired, not wired.
+inline constexpr Rgb kCurrentColour{255, 255, 0};
+inline constexpr Rgb kWiredColour{0, 255, 0};
+inline constexpr Rgb kNotWiredColour{255, 0, 0};
+
 // Hides the rows of the other surface. Returns the row to scroll into view
 // when the current row had to move to the first visible row, else -1.
 int applySurfaceFilter(GridModel& grid, bool top);

@@ -170,14 +170,10 @@ void RulesDialog::cmdApply_Click() {
   // One repaint however many passes run.
   grid.setRedraw(Redraw::Off);
   sortProbeGrid(grid, sortOrder());
-  recolourProbesAndReselect();
+  mHost.recolourAndReselect();
   grid.setRedraw(Redraw::On);
   mHost.probeGridView().refresh();
   mHost.setBusyPointer(false);
-}
-
-void RulesDialog::recolourProbesAndReselect() {
-  lw::recolourProbesAndReselect(mHost);
 }
 
 bool RulesDialog::loadRules(QString* error) {

@@ -42,17 +42,14 @@ class RulesDialog : public QDialog {
   void updateMoveButtons();
   void cmdUp_Click() { moveSelected(-1); }
   void cmdDown_Click() { moveSelected(+1); }
-  // Sorts the probe grid by the sort list, recolours and reselects.
+  // Sorts the probe grid by the sort list, then has the host recolour and
+  // reselect.
   void cmdApply_Click();
   // Reads the rules file and applies it. A file that has gone leaves
   // everything as it was, tells the user and disables "Load Rules".
   bool cmdLoad_Click();
   // Writes the user's rules file; failures are reported, never fatal.
   bool cmdSave_Click();
-  // Every probe green or red by its "Wired" cell, then the first visible
-  // row made current and both views brought to it.
-  void recolourProbesAndReselect();
-
   QStringList sortOrder() const;
 
   // Controls, named as the wiring team knows them.

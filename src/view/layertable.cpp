@@ -24,22 +24,7 @@ constexpr StartingStyle kStarting[] = {
     {-1, "PROBE_TOP", true, kBlue}, {-1, "PROBE_BOT", false, kBlue},
 };
 
-struct SurfaceRule {
-  int type;
-  const char* name;
-  bool onTop;
-  bool onBottom;
-};
-
-constexpr SurfaceRule kSurface[] = {
-    {6, nullptr, true, false},      {7, nullptr, false, true},
-    {1, nullptr, true, false},      {2, nullptr, false, true},
-    {15, nullptr, true, false},     {16, nullptr, false, true},
-    {-1, "PROBE_TOP", true, false}, {-1, "PROBE_BOT", false, true},
-};
-
-template <typename Rule>
-bool matches(const Rule& rule, const LayerRow& row) {
+bool matches(const StartingStyle& rule, const LayerRow& row) {
   return rule.type >= 0 ? row.type == rule.type
                         : row.name == QLatin1StringView(rule.name);
 }
@@ -60,11 +45,8 @@ void applyStartingStyle(LayerRow& row) {
 }
 
 void applySurface(LayerRow& row, bool top) {
-  for (const SurfaceRule& r : kSurface) {
-    if (!matches(r, row)) continue;
-    row.on = top ? r.onTop : r.onBottom;
-    return;
-  }
+  const LayerSide side = layerSide(row.type, row.name);
+  if (side != LayerSide::Both) row.on = (side == LayerSide::Top) == top;
 }
 
 LayerTable buildLayerTable(const BoardDocument& document) {

@@ -1,6 +1,7 @@
 // render-board: paints a board document to PNG seen from the top and from
 // the bottom, through the same routine as the program's board view, for
 // screenshots and for eyeballing generated boards.
+#include "boardpicture.h"
 #include "boardview.h"
 #include "layertable.h"
 
@@ -13,12 +14,13 @@ namespace {
 
 // Shows the board as the program does after a load: the layer table's
 // colours and the working surface's layers, access point markers off.
-void showSide(lw::BoardView& view, bool fromTop) {
-  lw::LayerTable table = lw::buildLayerTable(view.document());
+void showSide(const lw::BoardDocument& document, lw::BoardPicture& picture,
+              lw::BoardView& view, bool fromTop) {
+  lw::LayerTable table = lw::buildLayerTable(document);
   for (lw::LayerRow& row : table) {
     lw::applySurface(row, fromTop);
-    view.setLayerColour(row.number, row.colour.r, row.colour.g, row.colour.b);
-    view.setLayerVisible(row.number, row.on);
+    picture.setLayerColour(row.number, row.colour);
+    picture.setLayerVisible(row.number, row.on);
   }
   fromTop ? view.viewFromTop() : view.viewFromBottom();
   view.fitToBoard();
@@ -58,20 +60,25 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  lw::BoardView view;
+  lw::BoardDocument document;
   try {
-    view.open(args[0]);
+    document.open(args[0]);
   } catch (const lw::Error& e) {
     err << "render-board: " << e.message() << '\n';
     return 1;
   }
-  view.setClassDisplayFlag(6, false);
-  for (const lw::Entity& e : view.document().board().entities)
-    if (e.kind == lw::EntityKind::Probe) view.colourProbe(e.name, 255, 0, 0);
+  lw::BoardPicture picture;
+  picture.setDocument(&document);
+  lw::BoardView view;
+  view.setPicture(&picture);
+  picture.showEntityClass(int(lw::EntityKind::AccessPoint), false);
+  for (const lw::Entity& e : document.board().entities)
+    if (e.kind == lw::EntityKind::Probe)
+      picture.colourProbe(e.name, {255, 0, 0});
 
   QImage image(w, h, QImage::Format_RGB32);
   for (bool fromTop : {true, false}) {
-    showSide(view, fromTop);
+    showSide(document, picture, view, fromTop);
     view.renderTo(image);
     const QString name = args[1] + (fromTop ? QStringLiteral("-top.png")
                                             : QStringLiteral("-bottom.png"));

@@ -84,28 +84,10 @@ bool isAlignedRectangle(const std::vector<QPointF>& p) {
 
 }  // namespace
 
-LayerSide layerSide(const Layer& layer) {
-  switch (layer.type) {
-    case 1:
-    case 6:
-    case 15:
-      return LayerSide::Top;
-    case 2:
-    case 7:
-    case 16:
-      return LayerSide::Bottom;
-    default:
-      break;
-  }
-  if (layer.name == QLatin1String("PROBE_TOP")) return LayerSide::Top;
-  if (layer.name == QLatin1String("PROBE_BOT")) return LayerSide::Bottom;
-  return LayerSide::Both;
-}
-
 BoardScene::BoardScene(const Board& board) {
   for (const Layer& layer : board.layers) {
     mSlotOfLayer.insert(layer.index, int(mLayerSides.size()));
-    mLayerSides.push_back(layerSide(layer));
+    mLayerSides.push_back(layerSide(layer.type, layer.name));
   }
   const int orphanSlot = int(mLayerSides.size());
   mLayerSides.push_back(LayerSide::Both);

@@ -32,10 +32,6 @@ struct SceneItem {
   Shape shape = Shape::Round;
 };
 
-// Which side a layer belongs to, from its type code or its name.
-enum class LayerSide : std::uint8_t { Top, Bottom, Both };
-LayerSide layerSide(const Layer& layer);
-
 struct SceneBucket {
   int layerSlot = 0;
   EntityKind kind = EntityKind::Via;
@@ -61,9 +57,7 @@ class BoardScene {
 
   // Slots are the document's layers in document order plus a last slot for
   // entities whose layer the document does not list.
-  int layerSlotCount() const noexcept { return int(mLayerSides.size()); }
   int layerSlot(int layerIndex) const;  // -1 when not listed
-  LayerSide slotSide(int slot) const { return mLayerSides[slot]; }
 
   // Buckets back to front: the outline first, probes last, and the layers
   // of the far side of the board before those of the near side.

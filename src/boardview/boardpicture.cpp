@@ -1,0 +1,118 @@
+#include "boardpicture.h"
+
+#include <algorithm>
+
+namespace lw {
+namespace {
+
+const Board kNoBoard;
+
+}  // namespace
+
+BoardPicture::BoardPicture(QObject* parent)
+    : QObject(parent), mStyle(std::make_unique<ViewStyle>()) {
+  setDocument(nullptr);
+}
+
+BoardPicture::~BoardPicture() = default;
+
+void BoardPicture::setDocument(const BoardDocument* document) {
+  mDocument = document;
+  mScene.reset();
+  mProbeColours.clear();
+  mStyle->layers.clear();
+  for (const Layer& layer : board().layers)
+    mStyle->layers.push_back(
+        {qRgb(layer.colour.r, layer.colour.g, layer.colour.b), layer.visible});
+  // Entities on a layer the document does not list.
+  mStyle->layers.push_back({qRgb(160, 160, 160), true});
+  mStyle->classVisible.fill(true);
+  emit replaced();
+  emit changed();
+}
+
+const Board& BoardPicture::board() const {
+  return mDocument ? mDocument->board() : kNoBoard;
+}
+
+bool BoardPicture::isEmpty() {
+  return scene().items().empty();
+}
+
+void BoardPicture::reshape() {
+  mScene.reset();
+  emit replaced();
+  emit changed();
+}
+
+const BoardScene& BoardPicture::scene() {
+  if (!mScene) {
+    mScene = std::make_unique<BoardScene>(board());
+    for (auto it = mProbeColours.cbegin(); it != mProbeColours.cend(); ++it)
+      mScene->colourProbes(it.key(), it.value());
+  }
+  return *mScene;
+}
+
+bool BoardPicture::colourProbe(const QString& name, Rgb colour) {
+  const QRgb rgb = qRgb(colour.r, colour.g, colour.b);
+  mProbeColours.insert(name, rgb);
+  scene();
+  const bool found = mScene->colourProbes(name, rgb) > 0;
+  if (found) emit changed();
+  return found;
+}
+
+bool BoardPicture::showEntityClass(int code, bool visible) {
+  if (code < int(EntityKind::Via) || code > int(EntityKind::ToolingHole))
+    return false;
+  if (mStyle->classVisible[code] != visible) {
+    mStyle->classVisible[code] = visible;
+    emit changed();
+  }
+  return true;
+}
+
+bool BoardPicture::isEntityClassShown(int code) const {
+  return code >= 0 && code < kEntityKindCount && mStyle->classVisible[code];
+}
+
+int BoardPicture::layerSlot(int index) const {
+  const auto& layers = board().layers;
+  for (int slot = 0; slot < int(layers.size()); ++slot)
+    if (layers[slot].index == index) return slot;
+  return -1;
+}
+
+int BoardPicture::layer(int index, Layer* out) const {
+  const int status = mDocument ? mDocument->layer(index, out) : kLayerListEnded;
+  const int slot = layerSlot(index);
+  if (status >= 0 && slot >= 0 && out) {
+    const LayerStyle& style = mStyle->layers[slot];
+    out->colour = {std::uint8_t(qRed(style.colour)),
+                   std::uint8_t(qGreen(style.colour)),
+                   std::uint8_t(qBlue(style.colour))};
+    out->visible = style.visible;
+  }
+  return status;
+}
+
+bool BoardPicture::setLayerColour(int index, Rgb colour) {
+  const int slot = layerSlot(index);
+  if (slot < 0) return false;
+  mStyle->layers[slot].colour = qRgb(colour.r, colour.g, colour.b);
+  emit changed();
+  return true;
+}
+
+bool BoardPicture::setLayerVisible(int index, bool visible) {
+  const int slot = layerSlot(index);
+  if (slot < 0) return false;
+  if (mStyle->layers[slot].visible != visible) {
+    mStyle->layers[slot].visible = visible;
+    emit changed();
+  }
+  return true;
+}
+
+}  // namespace lw

@@ -1,0 +1,72 @@
+#pragma once
+
+// What the board views draw: one board document, owned by the window that
+// opened it, reduced once to a scene, with the probe colours and the layer
+// and class choices the program made. Every view of the same board shares
+// one picture and adds only its own viewport, so a board is read and
+// reduced once however many views show it.
+
+#include "boarddocument.h"
+#include "boardrenderer.h"
+
+#include <QHash>
+#include <QObject>
+
+#include <memory>
+
+namespace lw {
+
+class BoardPicture : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit BoardPicture(QObject* parent = nullptr);
+  ~BoardPicture() override;
+
+  // The document to draw (nullptr: nothing). It must outlive the picture or
+  // be replaced first. Layer colours and visibility start as the
+  // document's, every class shown, no probe coloured; views refit.
+  void setDocument(const BoardDocument* document);
+  const Board& board() const;
+  bool isEmpty();
+
+  // The document's geometry changed (a file turned): the scene is rebuilt
+  // at its next use, keeping the probe colours.
+  void reshape();
+
+  // Colours every probe of that name until it is coloured again; false
+  // when no probe has that name.
+  bool colourProbe(const QString& name, Rgb colour);
+
+  // Entity classes 1..8 (vias, pins, components, mechanical parts and
+  // holes, access points, fiducials, tooling holes) can be hidden; probes
+  // (9) and the outline (10) are always drawn. False for other codes.
+  bool showEntityClass(int code, bool visible);
+  bool isEntityClassShown(int code) const;
+
+  // Status as BoardDocument::layer; the colour and visibility are the
+  // picture's, which start as the document's.
+  int layer(int index, Layer* out) const;
+  // False for a layer the document does not have.
+  bool setLayerColour(int index, Rgb colour);
+  bool setLayerVisible(int index, bool visible);
+
+  const BoardScene& scene();
+  const ViewStyle& style() const noexcept { return *mStyle; }
+
+ signals:
+  // Something drawn changed: views repaint.
+  void changed();
+  // Another document, or the same one reshaped: views refit.
+  void replaced();
+
+ private:
+  int layerSlot(int index) const;
+
+  const BoardDocument* mDocument = nullptr;
+  std::unique_ptr<BoardScene> mScene;  // built lazily from the document
+  std::unique_ptr<ViewStyle> mStyle;
+  QHash<QString, QRgb> mProbeColours;  // replayed into every new scene
+};
+
+}  // namespace lw

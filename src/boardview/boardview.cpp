@@ -1,0 +1,182 @@
+#include "boardview.h"
+
+#include "boardpicture.h"
+#include "boardrenderer.h"
+#include "boardscene.h"
+#include "viewport.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace lw {
+namespace {
+
+constexpr double kPickTolerance = 4;  // pixels beyond a probe's edge
+constexpr double kWheelStep = 1.25;   // zoom per wheel notch
+constexpr double kFitMargin = 0.03;   // of the board's size, each side
+
+}  // namespace
+
+BoardView::BoardView(QWidget* parent)
+    : QWidget(parent), mViewport(std::make_unique<Viewport>()) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+BoardView::~BoardView() = default;
+
+void BoardView::setPicture(BoardPicture* picture) {
+  if (mPicture) mPicture->disconnect(this);
+  mPicture = picture;
+  if (!picture) return update();
+  connect(picture, &BoardPicture::changed, this, qOverload<>(&QWidget::update));
+  connect(picture, &BoardPicture::replaced, this, [this] {
+    const bool fromTop = mViewport->fromTop();
+    *mViewport = Viewport();
+    mViewport->setFromTop(fromTop);
+    fitToBoard();
+  });
+  fitToBoard();
+}
+
+bool BoardView::hasItems() const {
+  return mPicture && !mPicture->isEmpty();
+}
+
+void BoardView::viewFromTop() {
+  mViewport->setFromTop(true);
+  update();
+}
+
+void BoardView::viewFromBottom() {
+  mViewport->setFromTop(false);
+  update();
+}
+
+bool BoardView::isViewFromTop() const noexcept {
+  return mViewport->fromTop();
+}
+
+void BoardView::fitToBoard() {
+  if (!hasItems()) return;
+  const BoardScene& s = mPicture->scene();
+  const QRectF world = s.bounds();
+  // A lone point or a line still gets a window.
+  const double extent = std::max({world.width(), world.height(), 1e-6});
+  const double margin = kFitMargin * extent;
+  const double half = extent / 2 + margin;
+  const double wx =
+      mViewport->fromTop() ? world.center().x() : -world.center().x();
+  const double hx = std::max(world.width() / 2 + margin, half * 1e-3);
+  const double hy = std::max(world.height() / 2 + margin, half * 1e-3);
+  mViewport->setWindow(wx - hx, wx + hx, world.center().y() - hy,
+                       world.center().y() + hy);
+  update();
+}
+
+int BoardView::zoomToWindow(double xmin, double xmax, double ymin,
+                            double ymax) {
+  if (!hasItems()) return kViewNoDocument;
+  if (!mViewport->setWindow(xmin, xmax, ymin, ymax)) return kViewBadWindow;
+  update();
+  return kViewOk;
+}
+
+bool BoardView::centreOnPoint(double x, double y, double size) {
+  if (!hasItems()) return false;
+  if (!mViewport->centreOn({x, y}, size)) return false;
+  update();
+  return true;
+}
+
+QPointF BoardView::viewPointAt(QPointF pixel) const {
+  const QPointF world = mViewport->map(size()).toWorld(pixel);
+  return mViewport->viewToWorld(world);  // the mirror is its own inverse
+}
+
+void BoardView::paint(QPainter& painter, QSize size) {
+  if (!mPicture) {
+    painter.fillRect(QRect(QPoint(), size), QColor::fromRgb(kBackground));
+    return;
+  }
+  const BoardScene& scene = mPicture->scene();
+  paintBoard(painter, size,
+             {mPicture->board(), scene, mPicture->style(), *mViewport});
+}
+
+void BoardView::renderTo(QImage& image) {
+  QPainter painter(&image);
+  paint(painter, image.size());
+}
+
+void BoardView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  paint(painter, size());
+}
+
+void BoardView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton &&
+      event->button() != Qt::MiddleButton) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  mPress = event->button() == Qt::LeftButton ? Press::Click : Press::Drag;
+  mPressPos = mLastPos = event->position();
+}
+
+void BoardView::mouseMoveEvent(QMouseEvent* event) {
+  if (mPress == Press::None || mPress == Press::DoubleClick) return;
+  const QPointF pos = event->position();
+  if (mPress == Press::Click &&
+      (pos - mPressPos).manhattanLength() < QApplication::startDragDistance())
+    return;
+  mPress = Press::Drag;
+  mViewport->panBy(pos - mLastPos, size());
+  mLastPos = pos;
+  update();
+}
+
+void BoardView::mouseReleaseEvent(QMouseEvent* event) {
+  const Press press = std::exchange(mPress, Press::None);
+  if (press != Press::Click || event->button() != Qt::LeftButton) return;
+  if (!mPicture) return;
+  const BoardScene& scene = mPicture->scene();
+  const int entity =
+      probeAt({mPicture->board(), scene, mPicture->style(), *mViewport}, size(),
+              event->position(), kPickTolerance);
+  if (entity >= 0) emit entityPicked(mPicture->board().entities[entity].name);
+}
+
+void BoardView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  // The first click of the pair has already picked.
+  mPress = Press::DoubleClick;
+  emit recentreRequested();
+}
+
+void BoardView::wheelEvent(QWheelEvent* event) {
+  const double notches = event->angleDelta().y() / 120.0;
+  if (notches == 0 || !hasItems()) return;
+  // Keep the zoom between a ten-thousandth of the board and far beyond it,
+  // so pixel coordinates stay within what the painter handles.
+  const QRectF b = mPicture->scene().bounds();
+  const double extent = std::max({b.width(), b.height(), 1e-6});
+  const double half = mViewport->halfSize() / std::pow(kWheelStep, notches);
+  const double factor =
+      mViewport->halfSize() / std::clamp(half, extent * 1e-4, extent * 10);
+  mViewport->zoomAbout(event->position(), size(), factor);
+  update();
+  event->accept();
+}
+
+void BoardView::endPick() {
+  mPress = Press::None;
+}
+
+}  // namespace lw

@@ -1,0 +1,87 @@
+#pragma once
+
+// A board view: shows a BoardPicture through its own viewport and lets the
+// user pick probes. The main window has two on one picture, the board view
+// and the magnified probe view; each keeps its own window, zoom and side.
+//
+// View coordinates (what zoomToWindow and centreOnPoint take) are document
+// coordinates turned by the file's rotation and, when the board is seen from
+// the bottom, with X negated. Y points up on screen.
+//
+// Mouse: a click picks the probe under the pointer (entityPicked), dragging
+// with the left or middle button pans, the wheel zooms about the pointer,
+// and a double-click asks the owner to recentre (recentreRequested).
+
+#include <QPointer>
+#include <QWidget>
+
+class QImage;
+
+namespace lw {
+
+class BoardPicture;
+class Viewport;
+struct SceneView;
+
+// Statuses of zoomToWindow.
+inline constexpr int kViewOk = 0;
+inline constexpr int kViewNoDocument = -1;
+inline constexpr int kViewBadWindow = -2;
+
+class BoardView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit BoardView(QWidget* parent = nullptr);
+  ~BoardView() override;
+
+  // The picture to show (not owned); the view fits it to the widget now and
+  // whenever the picture is given another document or reshaped.
+  void setPicture(BoardPicture* picture);
+
+  void viewFromTop();
+  void viewFromBottom();
+  bool isViewFromTop() const noexcept;
+
+  void fitToBoard();
+  // Shows at least the window, centred. kViewOk, kViewNoDocument, or
+  // kViewBadWindow for an empty, inverted or non-finite window.
+  int zoomToWindow(double xmin, double xmax, double ymin, double ymax);
+  // Centres on a view point showing a square of side size (<= 0 keeps the
+  // zoom). False without a document or for non-finite numbers.
+  bool centreOnPoint(double x, double y, double size);
+  // View coordinates under a widget pixel.
+  QPointF viewPointAt(QPointF pixel) const;
+
+  // Forgets a pending press, so the owner can end a pick it handled.
+  void endPick();
+
+  // Paints what the view shows into image, scaled to the image's size.
+  void renderTo(QImage& image);
+
+ signals:
+  void entityPicked(const QString& name);
+  void recentreRequested();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  bool hasItems() const;
+  void paint(QPainter& painter, QSize size);
+
+  QPointer<BoardPicture> mPicture;
+  std::unique_ptr<Viewport> mViewport;
+
+  enum class Press { None, Click, Drag, DoubleClick };
+  Press mPress = Press::None;
+  QPointF mPressPos;
+  QPointF mLastPos;
+};
+
+}  // namespace lw
