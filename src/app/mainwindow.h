@@ -72,7 +72,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void showCurrentProbe();
   void setDocumentModified() { mState.documentModified = true; }
   const DocumentState& state() const { return mState; }
-  const BoardPicture& picture() const { return *mPicture; }
+  BoardPicture& picture() const { return *mPicture; }
 
   // Commands, public so that tests and shortcuts reach them as clicks do.
   void cmdLoad_Click();

@@ -4,7 +4,6 @@ namespace lw {
 
 RegionalFormat initRegionalFormat(const QLocale& locale) {
   RegionalFormat f;
-  f.locale = locale;
   const QString s = locale.toString(0.1);
   f.decimalDiffers = s.lastIndexOf(u'.') < 1;
   f.decimalSeparator = s.size() > 2 ? s.mid(1, s.size() - 2) : QString();
@@ -20,15 +19,6 @@ QString toRegional(const QString& documentNumber,
   s.replace(u'.', format.decimalSeparator);
   s.replace(u'-', format.negativeSign);
   return s;
-}
-
-double fromRegional(const QString& text, const RegionalFormat& format,
-                    bool* ok) {
-  bool good = false;
-  double value = format.locale.toDouble(text.trimmed(), &good);
-  if (!good) value = QLocale::c().toDouble(text.trimmed(), &good);
-  if (ok) *ok = good;
-  return good ? value : 0.0;
 }
 
 }  // namespace lw

@@ -2,7 +2,6 @@
 // captions and save names.
 
 #include "layertable.h"
-#include "regional.h"
 #include "savename.h"
 #include "zoom.h"
 
@@ -132,27 +131,6 @@ TEST(SaveName, ExtensionRules) {
     EXPECT_EQ(t.path, c.written) << c.typed;
     EXPECT_EQ(t.compressed, c.compressed) << c.typed;
   }
-}
-
-TEST(Regional, FormatFollowsTheLocale) {
-  const RegionalFormat german = initRegionalFormat(QLocale(QLocale::German));
-  EXPECT_TRUE(german.decimalDiffers);
-  EXPECT_EQ(german.decimalSeparator, ",");
-  EXPECT_EQ(german.negativeSign, "-");
-  EXPECT_EQ(toRegional("-1.5", german), "-1,5");
-  EXPECT_EQ(toRegional("2.25", german), "2,25");
-  bool ok = false;
-  EXPECT_EQ(fromRegional("-1,5", german, &ok), -1.5);
-  EXPECT_TRUE(ok);
-
-  const RegionalFormat english = initRegionalFormat(QLocale(QLocale::English));
-  EXPECT_FALSE(english.decimalDiffers);
-  EXPECT_EQ(english.decimalSeparator, ".");
-  EXPECT_EQ(english.negativeSign, "-");
-  EXPECT_EQ(toRegional("-1.5", english), "-1.5");
-  EXPECT_EQ(fromRegional("-1.5", english), -1.5);
-  fromRegional("abc", english, &ok);
-  EXPECT_FALSE(ok);
 }
 
 }  // namespace

@@ -1,0 +1,383 @@
+// The main window wires the rooms below it to its controls: loading, the
+// wiring walk, surfaces, rotation, picking and the visibility boxes. The
+// rules themselves are tested in their own rooms; these check the wiring.
+
+#include "appboards.h"
+#include "appfixture.h"
+#include "boardpicture.h"
+#include "boardview.h"
+#include "gridtexts.h"
+#include "qtestmain.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <functional>
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Fixture Loomwright v1.3");
+
+// How often the file at path is opened while work runs.
+int opensDuring(const QString& path, const std::function<void()>& work) {
+  const int fd = inotify_init1(IN_NONBLOCK);
+  inotify_add_watch(fd, QFile::encodeName(path).constData(), IN_OPEN);
+  work();
+  int opens = 0;
+  alignas(inotify_event) char buffer[4096];
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+    for (char* p = buffer; p < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(p);
+      opens += (event->mask & IN_OPEN) != 0;
+      p += sizeof(inotify_event) + event->len;
+    }
+  close(fd);
+  return opens;
+}
+
+QPointF centreOf(BoardView* view) {
+  return view->viewPointAt(QPointF(view->width() / 2.0, view->height() / 2.0));
+}
+
+// R2 and R10 with two pins each, probed in an order that is not theirs.
+Board referenceBoard() {
+  BoardBuilder b;
+  const int r10 = b.component("R10", 1), r2 = b.component("R2", 2);
+  int link = 10;
+  for (const auto& [component, pin] :
+       {std::pair{r10, "2"}, {r10, "1"}, {r2, "2"}, {r2, "1"}})
+    b.pin(component, pin, ++link);
+  for (int i = 1; i <= 4; ++i) {
+    b.access(20 + i, {{"DATALINK", qPrintable(QString::number(10 + i))}});
+    b.probe(QString::number(i), 40 + i, i, 0, Side::Top,
+            {{"DATALINK", qPrintable(QString::number(20 + i))}});
+  }
+  return b.take();
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<AppFixture> f;
+  MainWindow* w = nullptr;
+  GridModel* grid = nullptr;
+
+  void load(const Board& board, const QString& name = "board.vd") {
+    f = std::make_unique<AppFixture>();
+    w = &f->open();
+    w->show();
+    w->loadFile(f->write(board, name));
+    grid = &f->grid();
+  }
+
+ private slots:
+  void init() { QLocale::setDefault(QLocale::c()); }
+  void cleanup() { f.reset(); }
+
+  void loadReadsTheFileOnceIntoBothViews() {
+    f = std::make_unique<AppFixture>();
+    w = &f->open();
+    QCOMPARE(w->windowTitle(), kTitle);
+    QVERIFY(!w->cmdWired->isEnabled());
+    const QString path = f->write(smallBoard(), "small board.vd");
+    QCOMPARE(opensDuring(path, [&] { w->loadFile(path); }), 1);
+    QVERIFY2(f->prompts.messages.isEmpty(), qPrintable(f->prompts.lastText()));
+    QCOMPARE(w->windowTitle(), kTitle + " - " + path);
+    QCOMPARE(f->grid().rows(), 6);  // the unplaced probe is left out
+    QCOMPARE(w->lblTopProbeCount->text(), QString("3"));
+    QCOMPARE(w->lblBotProbeCount->text(), QString("2"));
+    QVERIFY(w->optTop->isChecked() && w->optBot->isEnabled());
+    QCOMPARE(f->grid().currentRow(), f->rowOf("1"));
+    QVERIFY(f->grid().isRowHidden(f->rowOf("2")));
+    QCOMPARE(w->picture().board().entities.size(),
+             smallBoard().entities.size());
+  }
+
+  void regionalNumbersInTheGrid() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    load(smallBoard(), "board.vdz");
+    QCOMPARE(grid->text(f->rowOf("2"), probe_grid::kX), QString("-1,5"));
+    // The probe view still follows the probe: positions come from the model.
+    grid->setCurrentRow(f->rowOf("2"));
+    const QPointF c = centreOf(w->VDProbeView);
+    QVERIFY(std::abs(c.x() - -1.5) < 0.2 && std::abs(c.y() - 2.25) < 0.2);
+  }
+
+  void loadFailuresAreReported_data() {
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no probes")
+        << "probes" << "The file being loaded does not contain any probes.";
+    QTest::newRow("no access points")
+        << "access"
+        << "The file being loaded does not contain any access points.";
+    QTest::newRow("corrupt") << "corrupt" << "corrupt.vd";
+  }
+  void loadFailuresAreReported() {
+    QFETCH(QString, problem);
+    QFETCH(QString, message);
+    load(smallBoard());
+    Board b = smallBoard(problem != "access");
+    if (problem == "probes")
+      std::erase_if(b.entities, [](const Entity& e) {
+        return e.kind == EntityKind::Probe;
+      });
+    QString path = f->write(b, problem + ".vd");
+    if (problem == "corrupt") {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("{\"format\": \"loomwright-board\", \"version\": 1, \"ent");
+    }
+    f->prompts.messages.clear();
+    w->loadFile(path);
+    QCOMPARE(f->prompts.messages.size(), 1);
+    QVERIFY2(f->prompts.lastText().contains(message),
+             qPrintable(f->prompts.lastText()));
+    QCOMPARE(grid->rows(), 1);
+    QVERIFY(!w->cmdWired->isEnabled());
+    QCOMPARE(w->windowTitle(), kTitle);
+    QVERIFY(w->picture().board().entities.empty());
+    QVERIFY(!w->state().documentModified);
+  }
+
+  void pcbFileCheckMessages() {
+    Board two = smallBoard();
+    two.files.push_back({2, "second.pcb", true, true, 9, 0});
+    for (Entity& e : two.entities) e.file = 2;  // the second holds the board
+    load(two);
+    QCOMPARE(f->prompts.lastText(),
+             QString("The currently loaded VD files contains 2 PCB files "
+                     "visible.\n\nUsing VELDRA turn off all but one (1) PCB "
+                     "file then reload it."));
+    QCOMPARE(f->prompts.messages[0].title, QString("Fixture Loomwright"));
+    QCOMPARE(grid->rows(), 6);  // the load went on with the second
+
+    Board none = smallBoard();
+    none.files[0].visible = false;
+    f->prompts.messages.clear();
+    w->loadFile(f->write(none, "hidden.vd"));
+    QCOMPARE(f->prompts.messages.first().text,
+             QString("No PCB Data Found in the Active VELDRA Document"));
+  }
+
+  void loadsTheBundledDemoAndABottomOnlyBoard() {
+    load(smallBoard());
+    w->loadFile(QString(LW_SOURCE_ROOT) + "/examples/demo.vdz");
+    QVERIFY2(f->prompts.messages.isEmpty(), qPrintable(f->prompts.lastText()));
+    QVERIFY(w->lblTopProbeCount->text().toInt() > 0);
+    QVERIFY(w->lblBotProbeCount->text().toInt() > 0);
+
+    Board b = smallBoard();
+    for (Entity& e : b.entities)
+      if (e.kind == EntityKind::Probe) e.side = Side::Bottom;
+    w->loadFile(f->write(b, "bottom.vd"));
+    QVERIFY(!w->optTop->isEnabled() && w->optBot->isChecked());
+    QVERIFY(!w->VDEditor->isViewFromTop());
+  }
+
+  void wiringWalksTheSurfaceByKeysAndButtons() {
+    load(smallBoard());  // top probes in grid order: 1, 4, 10
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QVERIFY(w->fgProbes->hasFocus());
+    QTest::keyClick(w->fgProbes, Qt::Key_Space);
+    QCOMPARE(grid->text(f->rowOf("1"), 0), QString("1"));
+    QCOMPARE(grid->currentRow(), f->rowOf("4"));
+    QVERIFY(w->fgProbes->hasFocus());
+    QCOMPARE(w->lblTopWired->text(), QString("1"));
+    QVERIFY(!w->cmdRenameProbes->isEnabled());
+    QVERIFY(w->state().documentModified);
+
+    grid->setCurrentRow(f->rowOf("10"));  // the last row: the search wraps
+    QTest::mouseClick(w->cmdWired, Qt::LeftButton);
+    QCOMPARE(grid->currentRow(), f->rowOf("4"));
+    QCOMPARE(w->pbWired->value(), 2);
+    QCOMPARE(w->pbWired->maximum(), 3);
+    w->cmdWired_Click();  // the last one of the surface
+    QCOMPARE(f->prompts.lastText(),
+             QString("All Probes on the Current Surface are Wired"));
+    QCOMPARE(w->lblTopWired->text(), QString("3"));
+
+    for (const char* name : {"1", "10", "4"}) {
+      grid->setCurrentRow(f->rowOf(name));
+      QTest::keyClick(w->fgProbes, Qt::Key_Backspace);
+    }
+    QCOMPARE(w->lblTopWired->text(), QString("0"));
+    QVERIFY(w->cmdRenameProbes->isEnabled());
+  }
+
+  void emptyTableLeavesTheCommandsHarmless() {
+    Board b = smallBoard();
+    for (Entity& e : b.entities)
+      if (Attribute* a = e.attribute(b.keywordIndex("PROBE_PLACEMENT")))
+        a->value = "Unplaced";
+    load(b);
+    QCOMPARE(grid->rows(), 1);
+    w->cmdWired_Click();
+    w->cmdNotWired_Click();
+    QVERIFY(f->prompts.messages.isEmpty());
+    QVERIFY(!w->state().documentModified);
+  }
+
+  void refDesHeaderSortsByReference() {
+    load(referenceBoard());
+    const int column = f->columnTitled("RefDes");
+    const QHeaderView* header = w->fgProbes->horizontalHeader();
+    QTest::mouseClick(
+        header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    QCOMPARE(columnTexts(*grid, column),
+             (QStringList{"R2-1", "R2-2", "R10-1", "R10-2"}));
+    QCOMPARE(grid->currentRow(), 1);
+  }
+
+  void probeViewFollowsTheProbeTurnedAndMirrored_data() {
+    QTest::addColumn<int>("turns");
+    QTest::addColumn<bool>("top");
+    QTest::addColumn<QPointF>("centre");
+    // Probe "1" sits at (10, 5) on top, probe "2" at (-1.5, 2.25) below.
+    QTest::newRow("0 top") << 0 << true << QPointF(10, 5);
+    QTest::newRow("90 top") << 1 << true << QPointF(-5, 10);
+    QTest::newRow("270 bottom") << 3 << false << QPointF(-2.25, 1.5);
+  }
+  void probeViewFollowsTheProbeTurnedAndMirrored() {
+    QFETCH(int, turns);
+    QFETCH(bool, top);
+    QFETCH(QPointF, centre);
+    load(smallBoard());
+    if (!top) QTest::mouseClick(w->optBot, Qt::LeftButton);
+    for (int i = 0; i < turns; ++i)
+      QTest::mouseClick(w->cmdRotate, Qt::LeftButton);
+    QCOMPARE(w->cmdRotate->text(),
+             QString("Rotate Board (%1)").arg(turns * 90));
+    QCOMPARE(grid->currentRow(), f->rowOf(top ? "1" : "2"));
+    QCOMPARE(w->VDEditor->isViewFromTop(), top);
+    QCOMPARE(w->VDProbeView->isViewFromTop(), top);
+    const QPointF c = centreOf(w->VDProbeView);
+    QVERIFY2(std::abs(c.x() - centre.x()) < 0.2 &&
+                 std::abs(c.y() - centre.y()) < 0.2,
+             qPrintable(QString("centre %1,%2").arg(c.x()).arg(c.y())));
+  }
+
+  void rotationTurnsTheOneDocument() {
+    load(smallBoard());
+    for (int i = 0; i < 4; ++i) {
+      w->cmdRotate_Click();
+      QCOMPARE(w->state().boardRotation, (i + 1) * 90 % 360);
+      QCOMPARE(w->boardDocument().fileInformation(1)->rotation,
+               w->state().boardRotation);
+    }
+    QCOMPARE(w->cmdRotate->text(), QString("Rotate Board (0)"));
+    QVERIFY(w->state().documentModified);
+  }
+
+  void zoomFollowsUnitsAndSlider() {
+    Board b = smallBoard();
+    b.units = PageUnits::Mil;
+    load(b);
+    QCOMPARE(w->state().zoom.probeZoomHalfSize, 800.0);
+    w->slider->setValue(10);
+    QCOMPARE(w->state().zoom.probeZoomHalfSize, 300.0);
+    QCOMPARE(w->slider->toolTip(), QString("Zoom Level: 10"));
+    QVERIFY(!w->state().documentModified);  // zooming changes no document
+  }
+
+  void pickingAndRecentring() {
+    load(smallBoard());
+    emit w->VDEditor->entityPicked("2");  // a bottom probe, hidden
+    QCOMPARE(grid->currentRow(), f->rowOf("2"));
+    emit w->VDProbeView->entityPicked("4");
+    QCOMPARE(grid->currentRow(), f->rowOf("4"));
+    emit w->VDEditor->entityPicked("no such probe");
+    QCOMPARE(grid->currentRow(), f->rowOf("4"));
+
+    w->cmdRotate_Click();                  // the point is turned like the board
+    grid->setCurrentRow(f->rowOf("10"));  // at (20, 5)
+    emit w->VDEditor->recentreRequested();
+    const QPointF c = centreOf(w->VDEditor);
+    QVERIFY2(std::abs(c.x() + 5) < 0.5 && std::abs(c.y() - 20) < 0.5,
+             qPrintable(QString("centre %1,%2").arg(c.x()).arg(c.y())));
+  }
+
+  void layersAndClassBoxesReachThePicture() {
+    Board b = smallBoard();
+    b.layers.push_back({10, "T15", 15, {1, 1, 1}, true});
+    b.layers.push_back({13, "NOTES", 44, {1, 2, 3}, true});
+    load(b);
+    const auto on = [this](int index) {
+      Layer l;
+      w->picture().layer(index, &l);
+      return l.visible;
+    };
+    QVERIFY(on(10) && !on(13) && on(2) && !on(3));
+    w->optBot->setChecked(true);
+    QVERIFY(!on(10) && !on(13) && !on(2) && on(3));
+
+    const BoardPicture& p = w->picture();
+    QVERIFY(!p.isEntityClassShown(int(EntityKind::AccessPoint)));
+    w->chkPCBcomps->setCheckState(Qt::Unchecked);
+    QVERIFY(!p.isEntityClassShown(int(EntityKind::Component)));
+    QVERIFY(!w->chkComponentPins->isEnabled());
+    w->chkPCBcomps->setCheckState(Qt::PartiallyChecked);  // greyed: visible
+    QVERIFY(p.isEntityClassShown(int(EntityKind::Component)));
+    w->chkMech->setCheckState(Qt::Unchecked);
+    QVERIFY(!p.isEntityClassShown(int(EntityKind::MechanicalPart)));
+    QVERIFY(!p.isEntityClassShown(int(EntityKind::MechanicalHole)));
+  }
+
+  void importCommandWritesAndLoadsTheBoard() {
+    load(smallBoard());
+    const QString data = QString(LW_SOURCE_ROOT) + "/tests/import/data/";
+    f->prompts.fileNames << data + "kicad_style.ipc" << f->path("imported");
+    QTest::mouseClick(w->cmdImport, Qt::LeftButton);
+    QVERIFY(w->windowTitle().endsWith("imported.vd"));
+    QVERIFY(grid->rows() > 1);
+    QCOMPARE(f->prompts.messages.first().icon, Prompts::Icon::Information);
+
+    f->prompts.messages.clear();
+    f->prompts.fileNames << data + "no_features.ipc" << f->path("never.vd");
+    w->cmdImport_Click();
+    QCOMPARE(f->prompts.messages[0].icon, Prompts::Icon::Stop);
+    QVERIFY(f->prompts.lastText().contains("no_features.ipc"));
+    QVERIFY(!QFile::exists(f->path("never.vd")));
+    QVERIFY(w->windowTitle().endsWith("imported.vd"));  // still loaded
+  }
+
+  void startUpKeepsTheZoomLevelPerUser() {
+    f = std::make_unique<AppFixture>();
+    QCOMPARE(f->open().slider->value(), 5);
+    f->window->slider->setValue(7);
+    f->window->close();
+    QCOMPARE(f->settings->value("Probe Zoom/Scale").toString(), QString("7"));
+    QCOMPARE(f->open().slider->value(), 7);
+    f->settings->setValue("Probe Zoom/Scale", "seven");
+    QCOMPARE(f->open().slider->value(), 5);
+  }
+
+  void commandLineVersionAndHelp() {
+    QProcess app;
+    app.start(LW_APP_PROGRAM, {"--version"});
+    QVERIFY(app.waitForFinished(30000));
+    QCOMPARE(app.exitCode(), 0);
+    QVERIFY(app.readAllStandardOutput().contains("1.3"));
+    app.start(LW_APP_PROGRAM, {"--help"});
+    QVERIFY(app.waitForFinished(30000));
+    QVERIFY(app.readAllStandardOutput().contains("file"));
+  }
+};
+
+LW_QTEST_MAIN(WindowTest)
+#include "window_test.moc"

@@ -1,0 +1,29 @@
+// Document numbers shown in the user's regional form.
+
+#include "regional.h"
+
+#include <gtest/gtest.h>
+
+using namespace lw;
+
+namespace {
+
+TEST(Regional, DocumentNumbersInTheUsersForm) {
+  const struct {
+    QLocale::Language language;
+    const char* number;
+    const char* shown;
+  } cases[] = {
+      {QLocale::German, "-1.5", "-1,5"},
+      {QLocale::German, "2.25", "2,25"},
+      {QLocale::German, "12", "12"},
+      {QLocale::English, "-1.5", "-1.5"},
+      {QLocale::C, "-0.125", "-0.125"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(toRegional(c.number, initRegionalFormat(QLocale(c.language))),
+              c.shown)
+        << c.number << " " << QLocale::languageToString(c.language).toStdString();
+}
+
+}  // namespace
