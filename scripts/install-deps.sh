@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev nlohmann-json3-dev libsimdjson-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang clang-format libclang-rt-14-dev
+  clang clang-format clang-tidy libclang-rt-14-dev
   locales fonts-dejavu-core xvfb xauth
 )
 

@@ -347,8 +347,8 @@ int probeAt(const SceneView& view, QSize size, QPointF pixel,
   double nearestGap = tolerance;
   // Front to back: the first bucket with a probe under the pointer wins, and
   // in it the last probe painted.
-  for (auto b = order.rbegin(); b != order.rend(); ++b) {
-    const SceneBucket& bucket = buckets[*b];
+  for (std::size_t k = order.size(); k-- > 0;) {
+    const SceneBucket& bucket = buckets[order[k]];
     if (bucket.kind != EntityKind::Probe || !view.style.shows(bucket)) continue;
     int under = -1;
     view.scene.forEachItem(bucket, around, [&](int i) {
