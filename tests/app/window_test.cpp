@@ -121,11 +121,13 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("problem");
     QTest::addColumn<QString>("message");
     QTest::newRow("no probes")
-        << "probes" << "The file being loaded does not contain any probes.";
+        << "probes"
+        << "The file being loaded does not contain any probes.";
     QTest::newRow("no access points")
         << "access"
         << "The file being loaded does not contain any access points.";
-    QTest::newRow("corrupt") << "corrupt" << "corrupt.vd";
+    QTest::newRow("corrupt") << "corrupt"
+                             << "corrupt.vd";
   }
   void loadFailuresAreReported() {
     QFETCH(QString, problem);
@@ -236,9 +238,9 @@ class WindowTest : public QObject {
     load(referenceBoard());
     const int column = f->columnTitled("RefDes");
     const QHeaderView* header = w->fgProbes->horizontalHeader();
-    QTest::mouseClick(
-        header->viewport(), Qt::LeftButton, {},
-        QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(column) + 5,
+                             header->height() / 2));
     QCOMPARE(columnTexts(*grid, column),
              (QStringList{"R2-1", "R2-2", "R10-1", "R10-2"}));
     QCOMPARE(grid->currentRow(), 1);
@@ -304,7 +306,7 @@ class WindowTest : public QObject {
     emit w->VDEditor->entityPicked("no such probe");
     QCOMPARE(grid->currentRow(), f->rowOf("4"));
 
-    w->cmdRotate_Click();                  // the point is turned like the board
+    w->cmdRotate_Click();                 // the point is turned like the board
     grid->setCurrentRow(f->rowOf("10"));  // at (20, 5)
     emit w->VDEditor->recentreRequested();
     const QPointF c = centreOf(w->VDEditor);

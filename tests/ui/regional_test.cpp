@@ -14,16 +14,15 @@ TEST(Regional, DocumentNumbersInTheUsersForm) {
     const char* number;
     const char* shown;
   } cases[] = {
-      {QLocale::German, "-1.5", "-1,5"},
-      {QLocale::German, "2.25", "2,25"},
-      {QLocale::German, "12", "12"},
-      {QLocale::English, "-1.5", "-1.5"},
+      {QLocale::German, "-1.5", "-1,5"}, {QLocale::German, "2.25", "2,25"},
+      {QLocale::German, "12", "12"},     {QLocale::English, "-1.5", "-1.5"},
       {QLocale::C, "-0.125", "-0.125"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(toRegional(c.number, initRegionalFormat(QLocale(c.language))),
               c.shown)
-        << c.number << " " << QLocale::languageToString(c.language).toStdString();
+        << c.number << " "
+        << QLocale::languageToString(c.language).toStdString();
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // The wiring session inside the document: the ten settings in the text forms
 // stored documents carry, and the wired marks by data position.
 
+#include "wiringstate.h"
 #include "boardbuilder.h"
 #include "boarddocument.h"
 #include "gridmodel.h"
 #include "probetable.h"
-#include "wiringstate.h"
 
 #include <gtest/gtest.h>
 
@@ -37,11 +37,16 @@ TEST(WiringSettings, StoredInTheirTextForms) {
   BoardDocument doc;
   storeWiringSettings(doc, s);
   const std::pair<const char*, const char*> expected[] = {
-      {"WIRING_ZOOM_LEVEL", "8"},         {"WIRING_SURFACE_TOP", "False"},
-      {"WIRING_SURFACE_BOTTOM", "True"},  {"WIRING_MECH", "2"},
-      {"WIRING_TOOLING", "1"},            {"WIRING_FIDUCIALS", "1"},
-      {"WIRING_VIAS", "0"},               {"WIRING_COMPS", "1"},
-      {"WIRING_PINS", "1"},               {"WIRING_ROT", "Rotate Board (90)"}};
+      {"WIRING_ZOOM_LEVEL", "8"},
+      {"WIRING_SURFACE_TOP", "False"},
+      {"WIRING_SURFACE_BOTTOM", "True"},
+      {"WIRING_MECH", "2"},
+      {"WIRING_TOOLING", "1"},
+      {"WIRING_FIDUCIALS", "1"},
+      {"WIRING_VIAS", "0"},
+      {"WIRING_COMPS", "1"},
+      {"WIRING_PINS", "1"},
+      {"WIRING_ROT", "Rotate Board (90)"}};
   for (const auto& [name, text] : expected)
     EXPECT_EQ(stored(doc, name), text) << name;
   EXPECT_EQ(restoreWiringSettings(doc, WiringSettings{}), s);
@@ -68,30 +73,36 @@ TEST_P(Restore, ReadsInOrderUntilAValueDoesNotRead) {
 }
 
 const std::vector<std::pair<const char*, const char*>> kComplete = {
-    {"WIRING_ZOOM_LEVEL", "7.9"},      {"WIRING_SURFACE_TOP", "true"},
-    {"WIRING_SURFACE_BOTTOM", "-1"},   {"WIRING_MECH", "0"},
-    {"WIRING_TOOLING", " 2 "},         {"WIRING_FIDUCIALS", "1"},
-    {"WIRING_VIAS", "1"},              {"WIRING_COMPS", "1"},
-    {"WIRING_PINS", "1"},              {"WIRING_ROT", "turned (180) twice"}};
+    {"WIRING_ZOOM_LEVEL", "7.9"},
+    {"WIRING_SURFACE_TOP", "true"},
+    {"WIRING_SURFACE_BOTTOM", "-1"},
+    {"WIRING_MECH", "0"},
+    {"WIRING_TOOLING", " 2 "},
+    {"WIRING_FIDUCIALS", "1"},
+    {"WIRING_VIAS", "1"},
+    {"WIRING_COMPS", "1"},
+    {"WIRING_PINS", "1"},
+    {"WIRING_ROT", "turned (180) twice"}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Restore,
     testing::Values(
         RestoreCase{"NeverSaved", {}, {}},
         RestoreCase{"Complete", kComplete, with([](WiringSettings& s) {
-                      s.zoomLevel = 7;  // whole levels, rounded down
+                      s.zoomLevel = 7;       // whole levels, rounded down
                       s.surfaceTop = false;  // the later "true" wins
                       s.surfaceBottom = true;
                       s[ClassBox::Mech] = Qt::Unchecked;
                       s[ClassBox::Tooling] = Qt::PartiallyChecked;
                       s.rotation = 180;
                     })},
-        RestoreCase{"LevelClamped", {{"WIRING_ZOOM_LEVEL", "40"}},
+        RestoreCase{"LevelClamped",
+                    {{"WIRING_ZOOM_LEVEL", "40"}},
                     with([](WiringSettings& s) { s.zoomLevel = 10; })},
-        RestoreCase{"BadLevelEndsAtOnce",
-                    {{"WIRING_ZOOM_LEVEL", "nan"},
-                     {"WIRING_SURFACE_BOTTOM", "True"}},
-                    {}},
+        RestoreCase{
+            "BadLevelEndsAtOnce",
+            {{"WIRING_ZOOM_LEVEL", "nan"}, {"WIRING_SURFACE_BOTTOM", "True"}},
+            {}},
         RestoreCase{"BadCheckEndsTheRest",
                     {{"WIRING_ZOOM_LEVEL", "3"},
                      {"WIRING_SURFACE_TOP", "False"},
