@@ -64,6 +64,33 @@ class BoardBuilder {
     return add(EntityKind::Probe, name, number, x, y, side, attrs);
   }
 
+  // A probe numbered after its data position, 1.5 wide.
+  int probe(const QString& name, double x, double y, Side side = Side::Top) {
+    const int number = static_cast<int>(mBoard.entities.size()) + 1;
+    return add(EntityKind::Probe, name, number, x, y, side);
+  }
+
+  // Gives an entity its drawn size and shape (height 0: as wide as it is
+  // long); returns its data position.
+  int sized(int entity, double width, Shape shape = Shape::Round,
+            double height = 0) {
+    Entity& e = mBoard.entities[entity];
+    e.width = width;
+    e.shape = shape;
+    e.height = height;
+    return entity;
+  }
+
+  // A 100 x 80 outline from (0, 0) on a layer of its own: index 5, so that
+  // index 4 is a gap in the numbering, of type 28, drawn on both sides.
+  int outline() {
+    mBoard.layers.push_back({5, "OUTLINE", 28, {240, 240, 240}, true});
+    const int e = add(EntityKind::Outline, QString(), 0, 0, 0);
+    mBoard.entities[e].layer = 5;
+    mBoard.entities[e].outline = {{0, 0}, {100, 0}, {100, 80}, {0, 80}};
+    return e;
+  }
+
   Board& board() { return mBoard; }
   Board take() { return std::move(mBoard); }
 

@@ -1,0 +1,499 @@
+// The board views: what the one painting routine draws of a picture, and the
+// widget as the user meets it (picking, panning, zooming, fitting, and two
+// views sharing one picture).
+
+#include "boardbuilder.h"
+#include "boardpicture.h"
+#include "boardview.h"
+#include "qtestmain.h"
+
+#include <QPainter>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QWheelEvent>
+
+#include <tuple>
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+constexpr QSize kSize{401, 301};  // odd: a pixel sits on the view's centre
+constexpr QPoint kCentre{200, 150};
+constexpr QPointF kMiddle{200.5, 150.5};  // the view's centre itself
+// The builder's layer colours.
+constexpr QRgb kTop = qRgb(200, 0, 0);
+constexpr QRgb kBottom = qRgb(0, 0, 200);
+constexpr QRgb kProbe = qRgb(0, 0, 255);
+constexpr QRgb kOutline = qRgb(240, 240, 240);
+
+int count(const QImage& image, QRgb colour, QRect rect = {{}, kSize}) {
+  int n = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y)
+    for (int x = rect.left(); x <= rect.right(); ++x)
+      n += image.pixel(x, y) == colour;
+  return n;
+}
+
+QImage render(BoardView& view, QSize size = kSize) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::magenta);
+  view.renderTo(image);
+  return image;
+}
+
+// Millimetres of board from the view's top edge to its bottom edge (301 px).
+double shownHeight(const BoardView& view) {
+  return view.viewPointAt({0, 0}).y() - view.viewPointAt({0, 301}).y();
+}
+
+void send(QWidget& w, QEvent::Type type, Qt::MouseButton button,
+          Qt::MouseButtons buttons, QPointF pos = kMiddle) {
+  QMouseEvent event(type, pos, w.mapToGlobal(pos), button, buttons, {});
+  QApplication::sendEvent(&w, &event);
+}
+
+void wheel(QWidget& w, QPointF pos, int notches) {
+  QWheelEvent event(pos, w.mapToGlobal(pos), {}, {0, 120 * notches}, {}, {},
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&w, &event);
+}
+
+// The name a left click at pixel picks, "" for none.
+QString click(BoardView& view, QPoint pixel) {
+  QSignalSpy spy(&view, &BoardView::entityPicked);
+  QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
+  return spy.isEmpty() ? QString() : spy.at(0).at(0).toString();
+}
+
+// What the screen shows of a view once its pending paints are done.
+QImage onScreen(BoardView& view) {
+  QApplication::processEvents();
+  return view.screen()->grabWindow(view.winId()).toImage();
+}
+
+}  // namespace
+
+class TestBoardView : public QObject {
+  Q_OBJECT
+
+  BoardDocument mDocument;
+  BoardPicture mPicture;
+  std::unique_ptr<BoardView> mView;
+
+  void load(BoardBuilder& b) {
+    mDocument = BoardDocument(b.take());
+    mPicture.setDocument(&mDocument);
+  }
+  void turn(int degrees) {
+    QVERIFY(mDocument.setFileRotation(1, degrees));
+    mPicture.reshape();
+  }
+  // The picture painted as any view paints it, around view point (x, y) in
+  // a square window half wide each way.
+  QImage paint(double x, double y, double half, bool fromTop = true) {
+    Viewport viewport;
+    viewport.setFromTop(fromTop);
+    viewport.setWindow(x - half, x + half, y - half, y + half);
+    QImage image(kSize, QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintBoard(
+        painter, kSize,
+        {mPicture.board(), mPicture.scene(), mPicture.style(), viewport});
+    return image;
+  }
+  // Probes carry no label from half 25 up.
+  QRgb at(double x, double y, double half = 5, QPoint offset = {}) {
+    return paint(x, y, half).pixel(kCentre + offset);
+  }
+
+ private slots:
+  // The probes the widget is tried with, in a view of its own.
+  void init() {
+    BoardBuilder b;
+    b.outline();
+    b.probe("P1", 20, 20);
+    b.probe("P2", 21.7, 20);  // edges 6 px apart at 30 px per mm
+    b.probe("under", 40, 20);
+    b.probe("over", 40, 20);
+    b.probe("far", 50, 20, Side::Bottom);
+    b.probe("near", 50, 20);
+    load(b);
+    mView = std::make_unique<BoardView>();
+    mView->resize(kSize);
+    mView->setPicture(&mPicture);
+    mView->show();
+    QVERIFY(QTest::qWaitForWindowExposed(mView.get()));
+  }
+  void cleanup() { mView.reset(); }
+
+  void coordinates() {
+    // Probes on every image of (30, 10) under turns and mirrors, the right
+    // one coloured: any mistake in the transform shows another.
+    const QPointF images[] = {{30, 10},  {-10, 30}, {-30, -10}, {10, -30},
+                              {-30, 10}, {10, 30},  {30, -10},  {-10, -30}};
+    BoardBuilder b;
+    for (int i = 0; i < 8; ++i)
+      b.sized(b.probe(QString::number(i), images[i].x(), images[i].y()), 3);
+    load(b);
+    mPicture.colourProbe("0", {0, 99, 9});
+    // Where (30, 10) is seen from the top after each turn; from the bottom
+    // X is negated. The view is centred on the origin, 301 px for 80 mm.
+    const std::pair<int, QPointF> turns[] = {
+        {0, {30, 10}}, {90, {-10, 30}}, {180, {-30, -10}}, {270, {10, -30}}};
+    for (const auto& [rotation, seen] : turns) {
+      turn(rotation);
+      for (bool fromTop : {true, false}) {
+        const QPointF pixel(fromTop ? seen.x() : -seen.x(), -seen.y());
+        const QRgb there = paint(0, 0, 40, fromTop)
+                               .pixel(kCentre + (pixel * 301 / 80).toPoint());
+        QVERIFY2(there == qRgb(0, 99, 9),
+                 qPrintable(QString("%1 %2").arg(rotation).arg(fromTop)));
+      }
+    }
+  }
+
+  void paintOrder() {
+    // Document order is no painting order: probes first, kinds shuffled.
+    BoardBuilder b;
+    b.probe("1", 10, 10);
+    b.probe("2", 10, 10, Side::Bottom);
+    for (int k : {6, 1, 2, 7, 8, 5, 3, 4})
+      b.sized(b.add(EntityKind(k), {}, k, 10, 10), 4);
+    b.sized(b.add(EntityKind::Pin, {}, 9, 10, 10, Side::Bottom), 4);
+    b.board().entities[b.via(10)].layer = 5;
+    b.outline();
+    load(b);
+    // The outline; far side, both sides, near side, each layer's kinds
+    // from large to small; probes last, far side first. The paint follows:
+    // the near side's pads show beyond the probes' edge.
+    const char* fromBottomThenTop[] = {
+        "OUTLINE:10 TOP:4 TOP:3 TOP:5 TOP:8 TOP:7 TOP:2 TOP:1 TOP:6 "
+        "OUTLINE:1 BOTTOM:2 PROBE_TOP:9 PROBE_BOT:9",
+        "OUTLINE:10 BOTTOM:2 OUTLINE:1 TOP:4 TOP:3 TOP:5 TOP:8 TOP:7 TOP:2 "
+        "TOP:1 TOP:6 PROBE_BOT:9 PROBE_TOP:9"};
+    for (bool fromTop : {false, true}) {
+      const BoardScene& scene = mPicture.scene();
+      QStringList seen;
+      for (int i : scene.paintOrder(fromTop))
+        seen << mPicture.board().layers[scene.buckets()[i].layerSlot].name +
+                    ':' + QString::number(int(scene.buckets()[i].kind));
+      QCOMPARE(seen.join(' '), QString(fromBottomThenTop[fromTop]));
+      const QImage image = paint(fromTop ? 10 : -10, 10, 5, fromTop);
+      QCOMPARE(image.pixel(kCentre + QPoint(0, 50)), fromTop ? kTop : kBottom);
+    }
+  }
+
+  void classesAndLayers() {
+    BoardBuilder b;
+    b.outline();
+    b.probe("1", 50, 60);
+    for (int k = 1; k <= 8; ++k)
+      b.sized(b.add(EntityKind(k), {}, k, 10 * k, 40), 4, Shape::Square);
+    b.sized(b.add(EntityKind::Pin, {}, 9, 20, 60, Side::Bottom), 4,
+            Shape::Square);
+    load(b);
+    auto drawn = [&](int k) { return count(paint(10 * k, 40, 5), kTop) > 0; };
+    // Vias, pins and fiducials are filled, the other classes outlined.
+    const bool filled[] = {true, true, false, false, false, false, true, false};
+    for (int code = 1; code <= 8; ++code) {
+      QCOMPARE(at(10 * code, 40) == kTop, filled[code - 1]);
+      QVERIFY(mPicture.showEntityClass(code, false));
+      QVERIFY(!mPicture.isEntityClassShown(code));
+      for (int k = 1; k <= 8; ++k) QCOMPARE(drawn(k), k != code);
+      QVERIFY(mPicture.showEntityClass(code, true));
+    }
+    // Probes (9) and the outline (10) are always drawn.
+    for (int code : {0, 9, 10, 11, -1})
+      QVERIFY(!mPicture.showEntityClass(code, false));
+    QCOMPARE(at(50, 60, 25), kProbe);
+    QCOMPARE(at(0, 40), kOutline);  // its left edge
+
+    // Layer colours and visibility are the picture's, and reported back.
+    QVERIFY(mPicture.setLayerColour(0, {12, 34, 56}));
+    QVERIFY(mPicture.setLayerVisible(1, false));
+    QCOMPARE(at(20, 40), qRgb(12, 34, 56));
+    QCOMPARE(at(20, 60), kBackground);
+    Layer layer;
+    QVERIFY(mPicture.layer(0, &layer) == kLayerOk && layer.visible);
+    QCOMPARE(layer.colour, (Rgb{12, 34, 56}));
+    QVERIFY(mPicture.layer(1, &layer) == kLayerOk && !layer.visible);
+    QVERIFY(mPicture.setLayerVisible(1, true));
+    QCOMPARE(at(20, 60), kBottom);
+    // Index 4 is a gap in the numbering, 6 is past its end.
+    for (int index : {4, 6, -1})
+      QVERIFY(!mPicture.setLayerColour(index, {}) &&
+              !mPicture.setLayerVisible(index, false));
+  }
+
+  void probeColours() {
+    BoardBuilder b;
+    b.probe("7", 20, 20);
+    b.probe("7", 40, 20, Side::Bottom);
+    const int seventy = b.probe("70", 60, 20);
+    load(b);
+    auto probe = [&](double x) { return at(x, 20, 25); };
+    QVERIFY(mPicture.colourProbe("7", {0, 255, 0}));
+    QVERIFY(!mPicture.colourProbe("8", {1, 2, 3}));
+    mPicture.setLayerColour(2, {9, 9, 9});  // a probe's own colour wins
+    QCOMPARE(probe(20), qRgb(0, 255, 0));
+    QCOMPARE(probe(40), qRgb(0, 255, 0));
+    QCOMPARE(probe(60), qRgb(9, 9, 9));  // names match exactly; uncoloured
+    QVERIFY(mPicture.colourProbe("7", {255, 0, 0}));
+    QCOMPARE(probe(40), qRgb(255, 0, 0));  // the last colour counts
+    // Turning the file rebuilds the scene; the colours come back, and a
+    // renamed probe takes the colour last given to its new name.
+    QVERIFY(mDocument.renameEntity(7, seventy, "8"));
+    turn(180);
+    QCOMPARE(at(-40, -20, 25), qRgb(255, 0, 0));
+    QCOMPARE(at(-60, -20, 25), qRgb(1, 2, 3));
+    // A document given anew starts with no probe coloured, layers as read.
+    mPicture.setDocument(&mDocument);
+    QCOMPARE(at(-60, -20, 25), kProbe);
+  }
+
+  void levelOfDetail() {
+    BoardBuilder b;
+    b.sized(b.via(1, 50, 40), 0.02);
+    // Many pins on one pixel still show as that pixel.
+    for (int i = 0; i < 100; ++i)
+      b.sized(b.add(EntityKind::Pin, {}, i, 70 + i * 0.01, 40, Side::Bottom),
+              0.005);
+    b.probe("8", 20, 20);
+    b.sized(b.add(EntityKind::Component, "U12", 2, 60, 60), 20, Shape::Square,
+            10);
+    load(b);
+    QCOMPARE(at(50, 40, 400), kTop);
+    QCOMPARE(at(70.5, 40, 400), kBottom);
+    // A one-digit probe number is as many pixels as the disc's radius, a
+    // name half the height of its 20 x 10 body. Probes are filled, bodies
+    // outlined: a label is what breaks their plain middle.
+    const std::tuple<const char*, QPointF, QRgb, double, bool> cases[] = {
+        {"probe number, 7 px", {20, 20}, kProbe, 10, true},
+        {"probe number, 6 px", {20, 20}, kProbe, 8.7, false},
+        {"designator, 7 px", {60, 60}, kBackground, 1.45, true},
+        {"designator, 6 px", {60, 60}, kBackground, 1.35, false}};
+    for (const auto& [name, item, plain, pixelsPerMm, labelled] : cases) {
+      const QImage image = paint(item.x(), item.y(), 150.5 / pixelsPerMm);
+      const QRect middle(kCentre - QPoint(4, 3), QSize(9, 7));
+      QVERIFY2((count(image, plain, middle) < 63) == labelled, name);
+    }
+  }
+
+  void shapes() {
+    BoardBuilder b;
+    // 10 x 2 pads, one turned by 45 degrees, one oblong; a triangle body.
+    const int turned =
+        b.sized(b.add(EntityKind::Pin, {}, 1, 20, 20), 10, Shape::Rectangle, 2);
+    b.board().entities[turned].angle = 45;
+    b.sized(b.add(EntityKind::Pin, {}, 2, 60, 20), 10, Shape::Oblong, 2);
+    const int body = b.add(EntityKind::Component, {}, 3, 0, 0);
+    b.board().entities[body].outline = {{40, 40}, {60, 40}, {40, 60}};
+    load(b);
+    // At half 10, 15 px per mm; at half 1, 150.
+    const std::tuple<const char*, int, QPointF, double, QPoint, bool> cases[] =
+        {{"turned pad, along", 0, {20, 20}, 10, {45, -45}, true},
+         {"turned pad, across", 0, {20, 20}, 10, {45, 45}, false},
+         {"oblong, near its end", 0, {60, 20}, 10, {70, 0}, true},
+         {"oblong, rounded corner", 0, {60, 20}, 10, {74, 14}, false},
+         {"oblong stood up, along", 90, {-20, 60}, 10, {0, 70}, true},
+         {"body, slanted side", 0, {50, 50}, 1, {}, true},
+         {"body, closing side", 0, {40, 50}, 1, {}, true},
+         {"body not filled", 0, {45, 45}, 1, {}, false},
+         {"body's box outside it", 0, {58, 58}, 1, {}, false},
+         {"body turned", 180, {-50, -50}, 1, {}, true}};
+    for (const auto& [name, rotation, seen, half, offset, drawn] : cases) {
+      turn(rotation);
+      const QRgb there = at(seen.x(), seen.y(), half, offset);
+      QVERIFY2(there == (drawn ? kTop : kBackground), name);
+    }
+  }
+
+  void extremeZoom() {
+    // The outline's left edge runs through the middle, its other corners
+    // lie far beyond what the painter's integer coordinates hold.
+    QVERIFY(count(paint(0, 40, 1e-7), kOutline, QRect(199, 150, 3, 1)));
+    QCOMPARE(at(0, 0, 1e9), kProbe);  // the whole board on one pixel
+  }
+
+  void clickPicksTheTopmostProbeOrTheNearestEdge() {
+    // The window's centre, the click's offset from it at 30 px per mm
+    // (probes' radius 22.6 px), how many probe layers are hidden, near first.
+    const std::tuple<const char*, int, bool, QPointF, QPoint, int, const char*>
+        cases[] = {{"centre", 0, true, {20, 20}, {}, 0, "P1"},
+                   {"inside", 0, true, {20, 20}, {-15, -10}, 0, "P1"},
+                   {"3.9 px off the edge", 0, true, {20, 20}, {0, 27}, 0, "P1"},
+                   {"4.9 px off the edge", 0, true, {20, 20}, {0, 28}, 0, ""},
+                   {"off both, nearer P2", 0, true, {20, 20}, {27, 0}, 0, "P2"},
+                   {"later of two", 0, true, {40, 20}, {}, 0, "over"},
+                   {"near side, top", 0, true, {50, 20}, {}, 0, "near"},
+                   {"near side, bottom", 0, false, {-50, 20}, {}, 0, "far"},
+                   {"near layer hidden", 0, true, {50, 20}, {}, 1, "far"},
+                   {"both hidden", 0, true, {50, 20}, {}, 2, ""},
+                   {"turned, bottom", 270, false, {-20, -21.7}, {}, 0, "P2"}};
+    for (const auto& [name, rotation, fromTop, seen, offset, hidden, picked] :
+         cases) {
+      turn(rotation);
+      mPicture.setLayerVisible(2, hidden < 1);
+      mPicture.setLayerVisible(3, hidden < 2);
+      fromTop ? mView->viewFromTop() : mView->viewFromBottom();
+      mView->centreOnPoint(seen.x(), seen.y(), 10);
+      QVERIFY2(click(*mView, kCentre + offset) == picked, name);
+    }
+  }
+
+  void dragPansAndClickPicks() {
+    // Within the drag distance a hand's tremor is still a click.
+    const std::tuple<Qt::MouseButton, QPointF, bool> cases[] = {
+        {Qt::LeftButton, {60, -30}, false},
+        {Qt::MiddleButton, {60, -30}, false},
+        {Qt::LeftButton, {3, 2}, true}};
+    for (const auto& [button, move, isClick] : cases) {
+      mView->zoomToWindow(15, 25, 15, 25);
+      QSignalSpy spy(mView.get(), &BoardView::entityPicked);
+      const QPointF grabbed = mView->viewPointAt(kMiddle);
+      send(*mView, QEvent::MouseButtonPress, button, button);
+      for (int step = 1; step <= 4; ++step)
+        send(*mView, QEvent::MouseMove, {}, button, kMiddle + move * step / 4);
+      send(*mView, QEvent::MouseButtonRelease, button, {}, kMiddle + move);
+      QCOMPARE(int(spy.count()), isClick ? 1 : 0);
+      // A drag keeps the board point under the pointer; a click moves none.
+      QCOMPARE(mView->viewPointAt(isClick ? kMiddle : kMiddle + move), grabbed);
+    }
+  }
+
+  void onlyAWholeClickPicks() {
+    mView->zoomToWindow(15, 25, 15, 25);
+    QSignalSpy picked(mView.get(), &BoardView::entityPicked);
+    QSignalSpy recentre(mView.get(), &BoardView::recentreRequested);
+    // The owner ended the pick while the button was down.
+    send(*mView, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+    mView->endPick();
+    send(*mView, QEvent::MouseButtonRelease, Qt::LeftButton, {});
+    QCOMPARE(picked.count(), 0);
+    // A double-click, as a window system delivers it: the second press is
+    // the double-click, which asks to recentre and does not pick again.
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                      QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+      send(*mView, type, Qt::LeftButton,
+           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
+    QCOMPARE(recentre.count(), 1);
+    QCOMPARE(picked.count(), 1);
+  }
+
+  void wheelZoomsAboutThePointer() {
+    // 1.25 a notch, kept between a ten-thousandth of the board's 100 mm
+    // and ten times it (in the larger half size, the width here); heights
+    // shown from 80 mm, to the nanometre.
+    const std::pair<int, double> cases[] = {
+        {1, 64}, {-1, 100}, {200, 0.016}, {-200, 1600}};
+    for (const auto& [notches, height] : cases) {
+      QCOMPARE(mView->zoomToWindow(0, 100, 0, 80), kViewOk);
+      const QPointF pointer = kMiddle + QPointF(100, 50);
+      const QPointF under = mView->viewPointAt(pointer);
+      wheel(*mView, pointer, notches);
+      QCOMPARE(mView->viewPointAt(pointer), under);
+      QCOMPARE(qRound64(shownHeight(*mView) * 1e6), qRound64(height * 1e6));
+    }
+  }
+
+  void zoomToWindowStatus() {
+    // xmin, xmax, ymin, ymax: a window off the board is still a window;
+    // empty, inverted or non-finite ones leave the view where it was.
+    const std::tuple<const char*, double, double, double, double, int> cases[] =
+        {{"off the board", 500, 510, -9, -1, kViewOk},
+         {"no width", 1, 1, 0, 5, kViewBadWindow},
+         {"no height", 0, 1, 5, 5, kViewBadWindow},
+         {"inverted", 10, 0, 0, 5, kViewBadWindow},
+         {"nan", qQNaN(), 1, 0, 5, kViewBadWindow},
+         {"infinite", 0, qInf(), 0, 5, kViewBadWindow}};
+    for (const auto& [name, x0, x1, y0, y1, status] : cases) {
+      mView->zoomToWindow(-5, 45, -5, 45);
+      QVERIFY2(mView->zoomToWindow(x0, x1, y0, y1) == status, name);
+      if (status != kViewOk)
+        QCOMPARE(mView->viewPointAt(kMiddle), QPointF(20, 20));
+    }
+  }
+
+  void centreOnPoint() {
+    mView->viewFromBottom();
+    QVERIFY(mView->centreOnPoint(-20, 20, 10));
+    QCOMPARE(mView->viewPointAt(kMiddle), QPointF(-20, 20));
+    QCOMPARE(shownHeight(*mView), 10.0);
+    // An image twice the size shows the same window twice as large.
+    const QImage large = render(*mView, {801, 601});
+    QCOMPARE(large.pixel(400, 300 + 40), kProbe);  // P1, radius 45 px
+    QCOMPARE(large.pixel(400, 300 + 50), kBackground);
+    QVERIFY(mView->centreOnPoint(-21, 20, 0));  // size 0 keeps the zoom
+    QVERIFY(!mView->centreOnPoint(qQNaN(), 0, 10));
+    QCOMPARE(mView->viewPointAt(kMiddle), QPointF(-21, 20));
+    QCOMPARE(shownHeight(*mView), 10.0);
+  }
+
+  void fitShowsTheWholeBoardFromEitherSide() {
+    // The 100 x 80 outline, centred, with a small margin: the height
+    // decides.
+    for (bool fromTop : {true, false}) {
+      fromTop ? mView->viewFromTop() : mView->viewFromBottom();
+      mView->zoomToWindow(1000, 1010, 0, 10);
+      mView->fitToBoard();
+      QCOMPARE(mView->viewPointAt(kMiddle), QPointF(fromTop ? 50 : -50, 40));
+      QVERIFY(shownHeight(*mView) > 80 && shownHeight(*mView) < 88);
+    }
+  }
+
+  void twoViewsShareOnePicture() {
+    BoardView probeView;
+    probeView.resize(kSize);
+    probeView.setPicture(&mPicture);
+    probeView.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&probeView));
+    // Each keeps its own side and window; neither has a label at P1.
+    probeView.viewFromBottom();
+    QCOMPARE(probeView.zoomToWindow(-40, 0, 0, 40), kViewOk);
+    QCOMPARE(mView->zoomToWindow(-5, 45, -5, 45), kViewOk);
+    QVERIFY(mView->isViewFromTop() && !probeView.isViewFromTop());
+    QCOMPARE(mView->viewPointAt(kMiddle), QPointF(20, 20));
+    QCOMPARE(shownHeight(*mView), 50.0);
+    QCOMPARE(probeView.viewPointAt(kMiddle), QPointF(-20, 20));
+    QCOMPARE(shownHeight(probeView), 40.0);
+    // One colour call shows on screen in both, as renderTo paints it.
+    QCOMPARE(onScreen(probeView).pixel(kCentre), kProbe);
+    QVERIFY(mPicture.colourProbe("P1", {0, 255, 0}));
+    QCOMPARE(onScreen(*mView).pixel(kCentre), qRgb(0, 255, 0));
+    QCOMPARE(onScreen(probeView).pixel(kCentre), qRgb(0, 255, 0));
+    QCOMPARE(onScreen(probeView), render(probeView));
+    // Another document refits both, each from its own side.
+    BoardDocument other = mDocument;
+    QVERIFY(other.setFileRotation(1, 180));  // the board from (-100, -80)
+    mPicture.setDocument(&other);
+    QCOMPARE(mView->viewPointAt(kMiddle), QPointF(-50, -40));
+    QCOMPARE(probeView.viewPointAt(kMiddle), QPointF(50, -40));
+    mPicture.setDocument(nullptr);  // before other goes
+  }
+
+  void nothingToShowPaintsTheBackground() {
+    BoardDocument empty;
+    BoardPicture emptyPicture;
+    emptyPicture.setDocument(&empty);
+    BoardView bare, emptyView, orphan;
+    emptyView.setPicture(&emptyPicture);
+    {
+      BoardPicture gone;  // the view outlives its picture
+      gone.setDocument(&mDocument);
+      orphan.setPicture(&gone);
+    }
+    for (BoardView* view : {&bare, &emptyView, &orphan}) {
+      QCOMPARE(view->zoomToWindow(0, 1, 0, 1), kViewNoDocument);
+      QVERIFY(!view->centreOnPoint(0, 0, 1));
+      view->fitToBoard();
+      wheel(*view, kMiddle, 1);
+      QCOMPARE(click(*view, kCentre), QString());
+      QCOMPARE(count(render(*view), kBackground), 401 * 301);
+    }
+  }
+};
+
+LW_QTEST_MAIN(TestBoardView)
+#include "tst_boardview.moc"
