@@ -20,15 +20,19 @@ void BoardPicture::setDocument(const BoardDocument* document) {
   mDocument = document;
   mScene.reset();
   mProbeColours.clear();
+  readLayerStyles();
+  mStyle->classVisible.fill(true);
+  emit replaced();
+  emit changed();
+}
+
+void BoardPicture::readLayerStyles() {
   mStyle->layers.clear();
   for (const Layer& layer : board().layers)
     mStyle->layers.push_back(
         {qRgb(layer.colour.r, layer.colour.g, layer.colour.b), layer.visible});
   // Entities on a layer the document does not list.
   mStyle->layers.push_back({qRgb(160, 160, 160), true});
-  mStyle->classVisible.fill(true);
-  emit replaced();
-  emit changed();
 }
 
 const Board& BoardPicture::board() const {
@@ -41,6 +45,9 @@ bool BoardPicture::isEmpty() {
 
 void BoardPicture::reshape() {
   mScene.reset();
+  // The painter indexes the styles by the scene's layer slots: a document
+  // that gained or lost layers starts again from its own styles.
+  if (mStyle->layers.size() != board().layers.size() + 1) readLayerStyles();
   emit replaced();
   emit changed();
 }
@@ -74,7 +81,8 @@ bool BoardPicture::showEntityClass(int code, bool visible) {
 }
 
 bool BoardPicture::isEntityClassShown(int code) const {
-  return code >= 0 && code < kEntityKindCount && mStyle->classVisible[code];
+  return code >= int(EntityKind::Via) && code < kEntityKindCount &&
+         mStyle->classVisible[code];
 }
 
 int BoardPicture::layerSlot(int index) const {

@@ -30,12 +30,12 @@ class BoardPicture : public QObject {
   const Board& board() const;
   bool isEmpty();
 
-  // The document's geometry changed (a file turned): the scene is rebuilt
-  // at its next use, keeping the probe colours.
+  // The document changed in place (a file turned, layers added): the scene
+  // is rebuilt at its next use, keeping the probe colours, and views refit.
   void reshape();
 
-  // Colours every probe of that name until it is coloured again; false
-  // when no probe has that name.
+  // Colours every probe of that name until it is coloured again, also one
+  // that only later takes the name; false when no probe has it now.
   bool colourProbe(const QString& name, Rgb colour);
 
   // Entity classes 1..8 (vias, pins, components, mechanical parts and
@@ -62,6 +62,7 @@ class BoardPicture : public QObject {
 
  private:
   int layerSlot(int index) const;
+  void readLayerStyles();
 
   const BoardDocument* mDocument = nullptr;
   std::unique_ptr<BoardScene> mScene;  // built lazily from the document

@@ -207,6 +207,7 @@ class TestBoardView : public QObject {
     // Probes (9) and the outline (10) are always drawn.
     for (int code : {0, 9, 10, 11, -1})
       QVERIFY(!mPicture.showEntityClass(code, false));
+    QVERIFY(!mPicture.isEntityClassShown(0));
     QCOMPARE(at(50, 60, 25), kProbe);
     QCOMPARE(at(0, 40), kOutline);  // its left edge
 
@@ -225,6 +226,16 @@ class TestBoardView : public QObject {
     for (int index : {4, 6, -1})
       QVERIFY(!mPicture.setLayerColour(index, {}) &&
               !mPicture.setLayerVisible(index, false));
+    // A document that gains a layer in place still paints (styles re-read).
+    mDocument = BoardDocument([&] {
+      Board grown = mDocument.board();
+      grown.layers.push_back({7, "NEW", 44, {1, 2, 3}, true});
+      grown.entities.push_back(grown.entities.back());
+      grown.entities.back().layer = 99;  // listed nowhere: drawn grey
+      return grown;
+    }());
+    mPicture.reshape();
+    QCOMPARE(at(20, 60), qRgb(160, 160, 160));
   }
 
   void probeColours() {
