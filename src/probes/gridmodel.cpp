@@ -182,7 +182,7 @@ void GridModel::sortRows(int column, GridOrder order) {
   if (column < 0 || column >= columns() || rows() < 3) return;
   std::vector<QStringView> cells;
   cells.reserve(mRows.size() - 1);
-  for (int row = 1; row < rows(); ++row) cells.push_back(text(row, column));
+  for (int row = 1; row < rows(); ++row) cells.emplace_back(text(row, column));
   const std::vector<int> sorted = gridSortOrder(cells, order, QLocale());
   if (std::is_sorted(sorted.begin(), sorted.end())) return;
   std::vector<Row> rowsInOrder;

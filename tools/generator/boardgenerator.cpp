@@ -269,7 +269,7 @@ class Builder {
     const double pad = mRng.chance(0.5) ? kViaPad : 0.6;
     Entity via = round(EntityKind::Via, QString(), item.x, item.y, pad, kDrill,
                        Side::Both);
-    const QString net = nets.draw(mRng);
+    const QString& net = nets.draw(mRng);
     via.attributes.push_back({mNetName, net, {}});
     if (mRng.chance(0.6))
       via.attributes.push_back(

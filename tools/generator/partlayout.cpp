@@ -84,6 +84,7 @@ QPointF packRows(std::vector<Box>& boxes) {
   }
   const double rowWidth = std::max(widest, std::sqrt(area * 1.2 * 4 / 3));
   std::vector<Box*> order;
+  order.reserve(boxes.size());
   for (Box& box : boxes) order.push_back(&box);
   std::stable_sort(order.begin(), order.end(), [](const Box* a, const Box* b) {
     return a->height > b->height;
@@ -186,6 +187,7 @@ QPointF pack(std::vector<LayoutItem>& items, double margin, SplitMix64& rng) {
   std::vector<Box> groupBoxes;
   for (const std::vector<int>& group : groups) {
     std::vector<Box> boxes;
+    boxes.reserve(group.size());
     for (int i : group) boxes.push_back({items[i].width, items[i].height});
     const QPointF size = packRows(boxes);
     for (std::size_t k = 0; k < group.size(); ++k) {
