@@ -10,6 +10,7 @@
 #include "qtestmain.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -338,6 +340,24 @@ class WindowTest : public QObject {
     w->chkMech->setCheckState(Qt::Unchecked);
     QVERIFY(!p.isEntityClassShown(int(EntityKind::MechanicalPart)));
     QVERIFY(!p.isEntityClassShown(int(EntityKind::MechanicalHole)));
+  }
+
+  void dialogCommandsOpenTheirDialogsOnThisWindow() {
+    load(smallBoard());
+    const auto opened = [](const std::function<void()>& command) {
+      QString name;
+      QTimer::singleShot(0, [&name] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        name = dialog ? dialog->metaObject()->className() : "none";
+        if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+      });
+      command();
+      return name;
+    };
+    QCOMPARE(opened([this] { w->cmdFilterProbes_Click(); }),
+             QString("lw::RulesDialog"));
+    QCOMPARE(opened([this] { w->cmdRenameProbes_Click(); }),
+             QString("lw::RenameProbesDialog"));
   }
 
   void importCommandWritesAndLoadsTheBoard() {
