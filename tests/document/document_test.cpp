@@ -21,7 +21,8 @@ using lw::test::BoardBuilder;
 namespace {
 
 // Pins and vias with access points on them (two pins share a number, a via
-// has the number of a pin) and probes on file 1, a probe on file 2.
+// has the number of a pin) and probes on file 1, a probe on file 2; layers
+// 0 to 3 and 6.
 BoardBuilder scenario() {
   BoardBuilder b;
   b.pin(b.component("C10", 1), "2", 11);
@@ -44,6 +45,7 @@ BoardBuilder scenario() {
           {{"B", "b4"}, {"netname", "low"}});
   b.probe("5", 45, 0, 0, Side::Top, {{"C", "c5"}, {"DATALINK", "60"}});
   b.board().files.push_back({2, "panel.drw", false, true, 3, 0});
+  b.board().layers.push_back({6, "SILK", 6, {}, false});  // after a gap
   b.add(EntityKind::Probe, "other-file", 99, 0, 0, Side::Top, {}, -1, 2);
   return b;
 }
@@ -103,6 +105,9 @@ TEST(DocumentFiles, FilesRotationsAndLayers) {
   QList<int> numbers;
   EXPECT_EQ(doc.listDocumentFiles(&numbers), 2);
   EXPECT_EQ(numbers, (QList<int>{1, 2}));
+  const auto info = doc.fileInformation(2);
+  EXPECT_TRUE(info && info->name == "panel.drw" && !info->isPcb &&
+              info->visible && info->selectArgument == 3);
   EXPECT_FALSE(doc.fileInformation(5));
   EXPECT_EQ(BoardDocument().listDocumentFiles(&numbers), -1);
   EXPECT_TRUE(numbers.isEmpty());
@@ -114,20 +119,15 @@ TEST(DocumentFiles, FilesRotationsAndLayers) {
   }
   EXPECT_FALSE(doc.setFileRotation(42, 90));
 
-  Board board = BoardBuilder().take();  // layers 0 to 3
-  board.layers.push_back({6, "SILK", 6, {}, false});
-  const BoardDocument layers(std::move(board));
-  const int cases[][3] = {{0, kLayerOk, 1},
-                          {4, kNoLayerAtIndex, -1},
-                          {6, kLayerOk, 6},
-                          {7, kLayerListEnded, -1}};
-  for (const auto& [index, status, type] : cases) {
+  // Status 0 for a layer, -1 for a gap, -8 past the last layer.
+  const int layers[][3] = {{0, 0, 1}, {4, -1, -1}, {6, 0, 6}, {7, -8, -1}};
+  for (const auto& [index, status, type] : layers) {
     Layer layer;
-    EXPECT_EQ(layers.layer(index, &layer), status) << index;
-    EXPECT_EQ(layers.layerType(index), type) << index;
-    EXPECT_EQ(layer.type, status == kLayerOk ? type : 0) << index;
+    EXPECT_EQ(doc.layer(index, &layer), status) << index;
+    EXPECT_EQ(doc.layerType(index), type) << index;
+    EXPECT_EQ(layer.type, status == 0 ? type : 0) << index;
   }
-  EXPECT_EQ(BoardDocument().layer(0, nullptr), kLayerListEnded);
+  EXPECT_EQ(BoardDocument().layer(0, nullptr), -8);
 }
 
 // Reads and writes go to the selected entity (within the file of the given
