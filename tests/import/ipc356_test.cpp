@@ -328,19 +328,22 @@ TEST(Ipc356Import, EveryGoodFileGivesASoundBoard) {
 // Which sides a probe can reach a pad from, as access points (T, B) and, on
 // vias, as TEST_ACCESS after "=".
 TEST(Ipc356Import, AccessFollowsTheAccessCodeAndTheSolderMask) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::tuple<const char*, bool, const char*> cases[] = {
       // No mask field: the access code alone decides; no net, no access.
-      {"eagle_style.ipc", "J1-1:TB C1-1:T J1-3:"},
+      // No surface pad with a mask digit: they name the covered sides.
+      {"eagle_style.ipc", false, "J1-1:TB C1-1:T J1-3:"},
       // Mask digits naming the covered sides; a tented via; N/C.
-      {"kicad_style.ipc", "J1-1:TB R1-1:T R2-1:B R2-2: VIA-0:=NONE"},
+      {"kicad_style.ipc", false, "J1-1:TB R1-1:T R2-1:B R2-2: VIA-0:=NONE"},
       // Mask digits naming the open sides; A10 is the bottom.
-      {"allegro_style.ipc",
+      {"allegro_style.ipc", true,
        "U1-A1:T TP1-1:B J1-1:TB U1-B1: VIA-0:TB=BOTH VIA-1:=NONE "
        "VIA-2:B=BOTTOM"},
       // Split records: one via reachable from both sides.
-      {"split_via.ipc", "VIA-0:TB=BOTH"}};
-  for (const auto& [name, expected] : cases) {
-    const Board b = import(name).board;
+      {"split_via.ipc", true, "VIA-0:TB=BOTH"}};
+  for (const auto& [name, openSides, expected] : cases) {
+    const ImportResult r = import(name);
+    const Board& b = r.board;
+    EXPECT_EQ(r.summary.maskNamesOpenSides, openSides) << name;
     QStringList found;
     for (const QString& item : QString(expected).split(' ')) {
       const QString part = item.section(':', 0, 0);
@@ -353,8 +356,6 @@ TEST(Ipc356Import, AccessFollowsTheAccessCodeAndTheSolderMask) {
     }
     EXPECT_EQ(found.join(' '), expected);
   }
-  EXPECT_FALSE(import("kicad_style.ipc").summary.maskNamesOpenSides);
-  EXPECT_TRUE(import("allegro_style.ipc").summary.maskNamesOpenSides);
 }
 
 // Components in order of first appearance, on the side of their surface
@@ -395,9 +396,7 @@ TEST(Ipc356Import, HandMadeFilesGiveTheirPartsOutlinesAndSummaries) {
   const ImportResult allegro = import("allegro_style.ipc");
   EXPECT_EQ(entitiesOf(allegro.board, EntityKind::ToolingHole).size(), 2u);
   EXPECT_EQ(allegro.summary.toolingHoles, 2);
-  const Board split = import("split_via.ipc").board;
-  const auto vias = entitiesOf(split, EntityKind::Via);
-  EXPECT_TRUE(vias.size() == 2 && vias[0]->x == 1000);
+  EXPECT_EQ(import("split_via.ipc").summary.vias, 2);  // one via merged
   const Board metric = import("metric.ipc").board;
   EXPECT_EQ(metric.units, PageUnits::Millimetre);
   const Entity* j1 = feature(metric, "J1", "1");
@@ -461,9 +460,12 @@ TEST(Ipc356Placement, ProbesLandOnTheBestPadTheRulesAllow) {
   const Record testPad = pad("A", "TP1", 0),
                via{"317", "A", "VIA", "", 0, 10000, 500, 120},
                throughPin{"317", "A", "J1", "1", 0, 20000, 500, 300},
-               smdPad = pad("A", "U1", 30000);
+               smdPad = pad("A", "U1", 30000, 600);  // larger, still last
   const Record a = pad("A", "R1", 0, 400), b = pad("B", "R2", 800, 400);
   const Record narrow{"327", "A", "U1", "1", 2, 0, 400, -1, 250};
+  // A10 is the bottom; a pad on an inner layer is reachable from no side.
+  const std::vector<Record> inner = {pad("A", "U1", 0, 500, 5),
+                                     pad("B", "U2", 5000, 500, 10)};
   // A's test pad is 50 mil from B's only pad; A has a via too.
   const std::vector<Record> crowded = {
       testPad, {"317", "A", "VIA", "", 0, 5000, 500, 120}, pad("B", "R2", 500)};
@@ -496,6 +498,7 @@ TEST(Ipc356Placement, ProbesLandOnTheBestPadTheRulesAllow) {
       {sides, {}, "B:R2/B H:J1/B T:No access"},
       {sides, {.side = ProbeSide::Top}, "T:R1/T H:J1/T B:No access"},
       {sides, {.side = ProbeSide::Both}, "T:R1/T B:R2/B H:J1/B"},
+      {inner, {.side = ProbeSide::Both}, "B:U2/B A:No access"},
   };
   for (const auto& c : cases) {
     const ImportResult r =
