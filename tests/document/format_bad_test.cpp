@@ -13,7 +13,7 @@
 namespace lw {
 namespace {
 
-// Each file, then after ": " the part of the message the user must see.
+// Each file, then after ": " what its message must tell the user.
 const QString kCases = R"(
 empty.vd: the file is empty
 whitespace-only.vd: not valid JSON: parse error at line 3, column 1

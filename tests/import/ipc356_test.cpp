@@ -84,7 +84,8 @@ const Entity* linked(const Board& b, const Entity& e) {
   return link ? &b.entities.at(link->toInt() - 1) : nullptr;
 }
 
-// A pin by part and pin name, or the n-th via for "VIA" and "n".
+// A pin by reference designator and pin name, or the n-th via for "VIA"
+// and "n".
 const Entity* feature(const Board& b, const QString& refdes,
                       const QString& pin) {
   if (refdes == "VIA") return entitiesOf(b, EntityKind::Via).at(pin.toInt());
@@ -346,11 +347,10 @@ TEST(Ipc356Import, AccessFollowsTheAccessCodeAndTheSolderMask) {
     EXPECT_EQ(r.summary.maskNamesOpenSides, openSides) << name;
     QStringList found;
     for (const QString& item : QString(expected).split(' ')) {
-      const QString part = item.section(':', 0, 0);
-      const Entity* f =
-          feature(b, part.section('-', 0, 0), part.section('-', 1));
+      const QString key = item.section(':', 0, 0);
+      const Entity* f = feature(b, key.section('-', 0, 0), key.section('-', 1));
       ASSERT_TRUE(f) << item.toStdString();
-      found << part + ':' + accessSides(b, *f);
+      found << key + ':' + accessSides(b, *f);
       if (f->kind == EntityKind::Via)
         found.last() += "=" + *attr(b, *f, "TEST_ACCESS");
     }
@@ -362,7 +362,7 @@ TEST(Ipc356Import, AccessFollowsTheAccessCodeAndTheSolderMask) {
 // pads (/B for the bottom); through-hole pins on both sides; no NETNAME for
 // a blank net. The outline comes from the board edge, else surrounds the
 // features by 100 mil. Page units and the probe size follow the file's.
-TEST(Ipc356Import, HandMadeFilesGiveTheirPartsOutlinesAndSummaries) {
+TEST(Ipc356Import, HandMadeFilesGiveTheirComponentsOutlinesAndSummaries) {
   const auto components = [](const Board& b) {
     QString out;
     for (const Entity* c : entitiesOf(b, EntityKind::Component))
@@ -388,9 +388,9 @@ TEST(Ipc356Import, HandMadeFilesGiveTheirPartsOutlinesAndSummaries) {
                 box.height / 2 - std::abs(e.y - box.y) >= 100);
   const QString text = formatSummary(kicad.summary) +
                        formatSummary(import("malformed.ipc").summary);
-  for (const char* part : {"Nets: 4.", "1 pins and vias on N/C",
+  for (const char* line : {"Nets: 4.", "1 pins and vias on N/C",
                            "3 placed, 1 unplaced", "ZZZ (1)", "line 3:"})
-    EXPECT_TRUE(text.contains(part)) << text.toStdString();
+    EXPECT_TRUE(text.contains(line)) << text.toStdString();
   EXPECT_TRUE(text.endsWith('\n'));
 
   const ImportResult allegro = import("allegro_style.ipc");
@@ -404,7 +404,7 @@ TEST(Ipc356Import, HandMadeFilesGiveTheirPartsOutlinesAndSummaries) {
   EXPECT_DOUBLE_EQ(entitiesOf(metric, EntityKind::Probe)[0]->width, 2.54);
 }
 
-// Optical marks (337, or a surface pad without part and net) become
+// Optical marks (337, or a surface pad without designator and net) become
 // fiducials, 347 holes tooling holes; parameters become document attributes
 // with a prefix, so that none poses as the program's own wiring state.
 TEST(Ipc356Import, MarksHolesAndParameters) {
@@ -428,8 +428,8 @@ TEST(Ipc356Import, MarksHolesAndParameters) {
                          "IPC_JOB=MY BOARD  REV 2", "IPC_WIRING_ROT=90"}));
 }
 
-// Each probe as net:part/side of what it was placed on, or net:why not, in
-// entity order.
+// Each probe as net:designator/side of what it was placed on, or net:why
+// not, in entity order.
 QString outcome(const Board& b) {
   QStringList out;
   for (const Entity* p : entitiesOf(b, EntityKind::Probe)) {
