@@ -1,0 +1,266 @@
+// The model's lookups and the operations the program performs on a
+// document: record sets, files, selections and attributes, renaming, layers,
+// opening and saving; then extraction of probes, access points, pins and vias
+// into the five tables, with their fallback texts and first-match links.
+
+#include "boardbuilder.h"
+#include "boarddocument.h"
+#include "extraction.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <clocale>
+
+using namespace lw;
+using lw::test::BoardBuilder;
+
+namespace {
+
+// Pins and vias with access points on them (two pins share a number, a via
+// has the number of a pin) and probes on file 1, a probe on file 2; layers
+// 0 to 3 and 6.
+BoardBuilder scenario() {
+  BoardBuilder b;
+  b.pin(b.component("C10", 1), "2", 11);
+  b.pin(b.component("U1", 2), "1", 50);
+  b.pin(b.component("U2", 3), "9", 50);
+  b.via(21, 0, 0, {{"NETNAME", "VCC"}});
+  b.via(11);
+  b.access(31, {{"NETNAME", "GND"}, {"DATALINK", "11"}});
+  b.access(32, {{"NETNAME", ""}, {"DATALINK", "21"}});
+  b.access(33, {{"DATALINK", "NONE"}});
+  b.access(34, {});
+  b.access(60, {{"DATALINK", "50"}});
+  b.access(60, {{"DATALINK", "50"}});
+  b.probe("1", 41, 0.1, -0.1, Side::Top,
+          {{"NETNAME", ""}, {"DATALINK", "31"}, {"TESTER_REASOURCE", "T5"}});
+  b.probe("2", 42, -12.5, 0.125, Side::Bottom, {});
+  b.probe("3", 43, 1e-5, -0.0, Side::Top,
+          {{"NETNAME", "FIRST"}, {"NETNAME", "SECOND"}});
+  b.probe("4", 44, 25400, 1.0 / 3, Side::Top,
+          {{"B", "b4"}, {"netname", "low"}});
+  b.probe("5", 45, 0, 0, Side::Top, {{"C", "c5"}, {"DATALINK", "60"}});
+  b.board().files.push_back({2, "panel.drw", false, true, 3, 0});
+  b.board().layers.push_back({6, "SILK", 6, {}, false});  // after a gap
+  b.add(EntityKind::Probe, "other-file", 99, 0, 0, Side::Top, {}, -1, 2);
+  return b;
+}
+
+TEST(DocumentModel, KeywordsAreExactNonEmptyAndTheFirstAttributeWins) {
+  Board b;
+  EXPECT_EQ(b.keywordIndex(QString()), 0);  // the unused slot never matches
+  // An empty name is never added: a file could not hold it.
+  for (const auto& [name, index] :
+       {std::pair{"NETNAME", 1}, {"DATALINK", 2}, {"NETNAME", 1}, {"", 0}})
+    EXPECT_EQ(b.addKeyword(name), index) << name;
+  EXPECT_EQ(b.keywordIndex("netname") + b.keywordIndex("NETNAME "), 0);
+  EXPECT_EQ(b.keywords.size(), 3);
+  Entity e;
+  e.attributes = {{1, "a", {}}, {2, "b", {}}, {1, "c", {}}};
+  e.attribute(1)->value = "x";
+  EXPECT_EQ(e.attributes[0].value, "x");
+  EXPECT_EQ(e.attribute(3), nullptr);
+}
+
+// Record fields are separated by character 5, here shown as "|". Numbers
+// are the shortest fixed text that reads back the same, in any locale.
+TEST(DocumentRecords, RecordsCarryTheFieldsTheProgramReads) {
+  const BoardDocument doc(scenario().take());
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
+  for (const char* locale : {"C", "de_DE.UTF-8"}) {
+    if (!std::setlocale(LC_ALL, locale)) continue;  // not installed here
+    QStringList records = doc.queryEntityRecords(1, RecordKind::Probes).records;
+    records += doc.queryComponentPinRecords(1).records.mid(1);
+    // Empty values survive as empty fields.
+    EXPECT_EQ(records.mid(1).replaceInStrings(kFieldSeparator, "|"),
+              (QStringList{
+                  "PROBE|1|1.5|ROUND|0.1,-0.1|0|2|T|1|9|41|14|3|NETNAME||"
+                  "DATALINK|31|TESTER_REASOURCE|T5",
+                  "PROBE|2|1.5|ROUND|-12.5,0.125|0|3|B|1|9|42|15|0",
+                  "PROBE|3|1.5|ROUND|0.00001,0|0|2|T|1|9|43|16|2|NETNAME|FIRST|"
+                  "NETNAME|SECOND",
+                  "PROBE|4|1.5|ROUND|25400,0.3333333333333333|0|2|T|1|9|44|17|"
+                  "2|B|b4|netname|low",
+                  "PROBE|5|1.5|ROUND|0,0|0|2|T|1|9|45|18|2|C|c5|DATALINK|60",
+                  "PIN|C10|2|0,0|T|11|1", "PIN|U1|1|0,0|T|50|3",
+                  "PIN|U2|9|0,0|T|50|5"}))
+        << locale;
+  }
+  std::setlocale(LC_ALL, previous.c_str());
+  // Status -1 tells an unknown file from an empty one, which has a header.
+  EXPECT_EQ(doc.queryEntityRecords(1, RecordKind::Probes).status, 5);
+  EXPECT_EQ(doc.queryEntityRecords(9, RecordKind::Probes).status, -1);
+  EXPECT_EQ(doc.queryComponentPinRecords(9).status, -1);
+  const RecordQuery vias = doc.queryEntityRecords(2, RecordKind::Vias);
+  EXPECT_EQ(vias.status, 0);
+  EXPECT_EQ(vias.records.size(), 1);
+}
+
+TEST(DocumentFiles, FilesRotationsAndLayers) {
+  BoardDocument doc(scenario().take());
+  QList<int> numbers;
+  EXPECT_EQ(doc.listDocumentFiles(&numbers), 2);
+  EXPECT_EQ(numbers, (QList<int>{1, 2}));
+  const auto info = doc.fileInformation(2);
+  EXPECT_TRUE(info && info->name == "panel.drw" && !info->isPcb &&
+              info->visible && info->selectArgument == 3);
+  EXPECT_FALSE(doc.fileInformation(5));
+  EXPECT_EQ(BoardDocument().listDocumentFiles(&numbers), -1);
+  EXPECT_TRUE(numbers.isEmpty());
+  const int rotations[][3] = {{90, 1, 90},   {360, 1, 0},  {450, 1, 90},
+                              {-90, 1, 270}, {45, 0, 270}, {0, 1, 0}};
+  for (const auto& [degrees, ok, stored] : rotations) {
+    EXPECT_EQ(doc.setFileRotation(1, degrees), bool(ok)) << degrees;
+    EXPECT_EQ(doc.fileInformation(1)->rotation, stored) << degrees;
+  }
+  EXPECT_FALSE(doc.setFileRotation(42, 90));
+
+  // Status 0 for a layer, -1 for a gap, -8 past the last layer.
+  const int layers[][3] = {{0, 0, 1}, {4, -1, -1}, {6, 0, 6}, {7, -8, -1}};
+  for (const auto& [index, status, type] : layers) {
+    Layer layer;
+    EXPECT_EQ(doc.layer(index, &layer), status) << index;
+    EXPECT_EQ(doc.layerType(index), type) << index;
+    EXPECT_EQ(layer.type, status == 0 ? type : 0) << index;
+  }
+  EXPECT_EQ(BoardDocument().layer(0, nullptr), -8);
+}
+
+// Reads and writes go to the selected entity (within the file of the given
+// select argument) or the document; a rename does not move the selection.
+TEST(DocumentAttributes, SelectionScopesReadsWritesAndRenames) {
+  BoardDocument doc(scenario().take());
+  const int net = doc.lookUpKeyword("NETNAME");
+  EXPECT_EQ(doc.attributeValue(net), "");  // nothing selected
+  EXPECT_FALSE(doc.setAttributeValue(net, "X"));
+  EXPECT_FALSE(doc.selectEntity(3, 6));   // wrong file scope
+  EXPECT_FALSE(doc.selectEntity(7, 20));  // no such data position
+  EXPECT_FALSE(doc.selectEntity(7, -1));
+  ASSERT_TRUE(doc.selectEntity(7, 6));
+  EXPECT_EQ(doc.attributeValue(net), "VCC");
+
+  const int ref = doc.registerKeyword("REFNAME");
+  ASSERT_TRUE(doc.selectEntity(7, 15));
+  EXPECT_FALSE(doc.attributeRecord(ref));
+  EXPECT_FALSE(doc.setAttributeValue(999, "1"));  // unknown keyword
+  const DisplayRecord display{{1.5, -2, 0.25, 90, 1e-3},
+                              {1, -2, 3, 32767, -32768, 0, 7, 8}};
+  ASSERT_TRUE(doc.setAttributeRecord(ref, "7", display));
+  ASSERT_TRUE(doc.setAttributeValue(ref, "12"));  // keeps the display
+  EXPECT_EQ(doc.attributeRecord(ref)->display, display);
+  EXPECT_EQ(doc.board().entities[15].attribute(ref)->value, "12");
+
+  doc.selectDocumentAttributes();
+  EXPECT_EQ(doc.attributeValue(ref), "");
+  EXPECT_TRUE(doc.setAttributeValue(ref, "9"));
+  EXPECT_EQ(doc.board().attributes.size(), 1u);
+
+  ASSERT_TRUE(doc.selectEntity(7, 6));
+  EXPECT_TRUE(doc.renameEntity(7, 15, "12"));
+  EXPECT_FALSE(doc.renameEntity(3, 15, "13"));  // wrong scope: unchanged
+  EXPECT_EQ(doc.board().entities[15].name, "12");
+  EXPECT_EQ(doc.attributeValue(net), "VCC");  // still the via
+}
+
+TEST(DocumentOpen, SavesPickTheirCompressionAndAFailedOpenKeepsTheBoard) {
+  BoardDocument doc(scenario().take());
+  const Board board = doc.board();
+  QTemporaryDir dir;
+  const QString plain = dir.filePath("a board.vd");
+  const QString packed = dir.filePath("a board.vdz");
+  doc.save(plain);
+  doc.saveCompressed(packed);
+  EXPECT_GT(QFileInfo(plain).size(), QFileInfo(packed).size());  // gzip
+  double last = -1;
+  doc.open("", [&](double f) { last = f; });  // empties the document
+  EXPECT_TRUE(doc.isEmpty());
+  EXPECT_EQ(last, 1.0);
+  doc.open(packed);
+  EXPECT_THROW(doc.open(dir.filePath("missing board.vd")), Error);
+  EXPECT_EQ(doc.board(), board);
+}
+
+// Runs the six steps on file 1; which of the four extractions failed.
+std::array<bool, 4> extract(const Board& board, ExtractionTables& t) {
+  const BoardDocument doc(board);
+  const std::array<bool, 4> failed = {
+      extractProbes(doc, 1, t), extractAccessPoints(doc, 1, t),
+      extractComponentPins(doc, 1, t), extractVias(doc, 1, t)};
+  resolveAccessFeatures(t, !failed[2], !failed[3]);
+  resolveProbeAccess(t);
+  return failed;
+}
+
+// Each row of a table as its cells with "|" between them.
+template <class Cell>
+QStringList rows(int rowCount, std::vector<int> columns, Cell cell) {
+  QStringList out;
+  for (int r = 0; r < rowCount; ++r) {
+    QStringList cells;
+    for (int c : columns) cells << cell(r, c);
+    out << cells.join('|');
+  }
+  return out;
+}
+
+QStringList rows(const RecordTable& t, std::vector<int> columns) {
+  return rows(t.rowCount(), columns,
+              [&t](int r, int c) { return t.cell(c, r).toString(); });
+}
+
+// Probe columns fall back to fixed texts; attribute columns follow their
+// first appearance; access points link to the first pin of their datalink
+// before any via, probes to the first access point.
+TEST(Extraction, TablesFallBackAndLinkFirstMatches) {
+  ExtractionTables x;
+  EXPECT_EQ(extract(scenario().board(), x),
+            (std::array{false, false, false, false}));
+  // The probe's name, then the columns extraction fills. A repeated pair:
+  // the first fills the columns, the last the attributes; lower-case names
+  // are other attributes.
+  EXPECT_EQ(
+      rows(x.probeData, {1, 12, 13, 14, 15}),
+      (QStringList{"NAME|Net Name|Access Datalink|Tester Reasource "
+                   "Number|Access Index Number",
+                   "1|N/C|31|T5|1", "2|N/C|NONE|Not Assigned|",
+                   "3|FIRST|NONE|Not Assigned|", "4|N/C|NONE|Not Assigned|",
+                   "5|N/C|60|Not Assigned|5"}));
+  const AttributeTable& t = x.probeAttributes;
+  EXPECT_EQ(
+      rows(t.rowCount(), {0, 1, 2, 3, 4, 5, 6},
+           [&t](int r, int c) { return t.cell(r, c); }),
+      (QStringList{"RefDes|NETNAME|DATALINK|TESTER_REASOURCE|B|netname|C",
+                   "1|$$NO_VALUE$$|31|T5|||", "2|N/C|||||", "3|SECOND|||||",
+                   "4|N/C|||b4|low|", "5|N/C|60||||c5"}));
+  EXPECT_EQ(t.columnCount(), 7);
+  // "NONE" is only a literal; an empty net stays empty.
+  EXPECT_EQ(rows(x.accessData, {12, 13, 14, 15, 16, 17}),
+            (QStringList{"Net Name|Feature Datalink|Feature Type|Feature "
+                         "Index Number|Feature RefDes|Feature Pin Number",
+                         "GND|11|Comp Pin|1|C10|2", "|21|Via|1||",
+                         "N/C|NONE||||", "N/C|NONE||||",
+                         "N/C|50|Comp Pin|2|U1|1", "N/C|50|Comp Pin|2|U1|1"}));
+}
+
+// A failed step leaves its table as it was, and nothing links to the pins
+// or vias of a previously loaded board.
+TEST(Extraction, FailedStepsKeepTheirTableAndLinkNothingStale) {
+  ExtractionTables x;
+  extract(scenario().board(), x);
+  BoardBuilder bare;
+  bare.access(31, {{"DATALINK", "11"}});
+  bare.access(32, {{"DATALINK", "21"}});
+  EXPECT_EQ(extract(bare.board(), x), (std::array{true, false, true, true}));
+  EXPECT_EQ(x.probeData.rowCount(), 6);
+  EXPECT_EQ(rows(x.accessData, {14}), (QStringList{"Feature Type", "", ""}));
+  EXPECT_EQ(extract(BoardBuilder().board(), x),
+            (std::array{true, true, true, true}));
+  EXPECT_EQ(x.accessData.rowCount(), 3);
+  EXPECT_TRUE(extractProbes(BoardDocument(scenario().take()), 99, x));
+}
+
+}  // namespace
