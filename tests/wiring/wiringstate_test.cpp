@@ -116,18 +116,17 @@ INSTANTIATE_TEST_SUITE_P(
                       s[ClassBox::Mech] = Qt::Unchecked;
                     })},
         RestoreCase{"CaptionWithoutAngleKeepsTheRotation",
-                    [] {
-                      auto texts = kComplete;
-                      texts.back().second = "Rotate Board";
-                      return texts;
-                    }(),
-                    with([](WiringSettings& s) {
-                      s.zoomLevel = 7;
-                      s.surfaceTop = false;
-                      s.surfaceBottom = true;
-                      s[ClassBox::Mech] = Qt::Unchecked;
-                      s[ClassBox::Tooling] = Qt::PartiallyChecked;
-                    })}),
+                    {{"WIRING_ZOOM_LEVEL", "5"},
+                     {"WIRING_SURFACE_TOP", "1"},
+                     {"WIRING_SURFACE_BOTTOM", "0"},
+                     {"WIRING_MECH", "1"},
+                     {"WIRING_TOOLING", "1"},
+                     {"WIRING_FIDUCIALS", "1"},
+                     {"WIRING_VIAS", "1"},
+                     {"WIRING_COMPS", "1"},
+                     {"WIRING_PINS", "1"},
+                     {"WIRING_ROT", "Rotate Board"}},
+                    {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Two probes named "1" at data positions 1 and 2, and "2" at 3.
