@@ -18,11 +18,11 @@ namespace lw::test {
 
 class TestHost final : public ProbeGridHost {
  public:
-  explicit TestHost(Board board = {}) { show(std::move(board)); }
+  explicit TestHost(Board board = {}) { setBoard(std::move(board)); }
 
   // Makes board the document and rebuilds the probe grid from it: the
   // extraction tables, the probe table, top surface shown.
-  void show(Board board) {
+  void setBoard(Board board) {
     document = BoardDocument(std::move(board));
     const int file = document.visiblePcbFiles().value(0, 1);
     ExtractionTables t;
@@ -58,7 +58,7 @@ class TestHost final : public ProbeGridHost {
     for (QWidget* w : QApplication::topLevelWidgets())
       dialogShownAtLoad |= qobject_cast<QDialog*>(w) && w->isVisible();
     try {
-      show(readBoard(fileName));
+      setBoard(readBoard(fileName));
     } catch (const Error& e) {
       loadError = e.message();
     }
