@@ -1,178 +1,151 @@
-// The rules dialog driven for real: clicks on its grid, list and buttons,
-// with the real main window as host and rules files in a temporary folder.
+// The rules dialog on a host of its own: clicks on its grid, list and
+// buttons rearrange the host's probe grid; rules files live in a temporary
+// folder. How the file reads and how the passes sort is tested with them.
 
 #include "rulesdialog.h"
-#include "appfixture.h"
-#include "boardgenerator.h"
+#include "gridclicks.h"
 #include "gridtexts.h"
-#include "probetable.h"
+#include "probeboard.h"
 #include "qtestmain.h"
 #include "rulesgrid.h"
+#include "tempfolder.h"
+#include "testhost.h"
+#include "testrows.h"
 
-#include <QHeaderView>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 
-#include <map>
-#include <optional>
+#include <memory>
 
 using namespace lw;
 using namespace lw::test;
 
 namespace {
 
-Attrs placed(const char* link, Attrs extra = {}) {
-  Attrs a{{"NETNAME", "N"},
-          {"DATALINK", link},
-          {"TESTER_REASOURCE", "T1"},
-          {"PROBE_PLACEMENT", "Placed"},
-          {"REFNAME", "x"}};
-  a.insert(a.end(), extra.begin(), extra.end());
-  return a;
+QStringList list(const QString& commaJoined) {
+  return commaJoined.split(',', Qt::SkipEmptyParts);
 }
 
-// R1 pins 1 and 2, R10 pin 1, C2 pin 1 and a via. Probes 1, 10 and 4 on
-// top, 2 and 3 (the via) below.
-Board smallBoard(Attrs extra = {}) {
-  BoardBuilder b;
-  const int r1 = b.component("R1", 1), r10 = b.component("R10", 2),
-            c2 = b.component("C2", 3);
-  b.pin(r1, "1", 11);
-  b.pin(r1, "2", 12);
-  b.pin(r10, "1", 21);
-  b.pin(c2, "1", 31);
-  b.via(41, 4, 4);
-  b.access(51, {{"NETNAME", "A"}, {"DATALINK", "11"}});
-  b.access(52, {{"NETNAME", "B"}, {"DATALINK", "12"}}, Side::Bottom);
-  b.access(53, {{"NETNAME", "C"}, {"DATALINK", "21"}});
-  b.access(54, {{"NETNAME", "D"}, {"DATALINK", "41"}}, Side::Bottom);
-  b.access(55, {{"NETNAME", "E"}, {"DATALINK", "31"}});
-  b.probe("1", 61, 10, 5, Side::Top, placed("51", extra));
-  b.probe("2", 62, -1.5, 2.25, Side::Bottom, placed("52"));
-  b.probe("10", 63, 20, 5, Side::Top, placed("53"));
-  b.probe("3", 64, 4, 4, Side::Bottom, placed("54"));
-  b.probe("4", 65, 5, 5, Side::Top, placed("55"));
-  return b.take();
-}
-
-// The main window with a board loaded; rules files not yet written, so the
-// load sequence finds none.
-struct Session {
-  explicit Session(const Board& board = smallBoard()) {
-    w = &f.open();
-    w->loadFile(f.write(board, "small board.vd"));
-    files = {f.path("user/default.rules"), f.path("shipped/default.rules")};
+// The probe grid of five probes: X order 2, 3, 4, 1, 10; designator order
+// 3 (a via), 4, 1, 2, 10. Probes 2 and 3 are below, so their rows are hidden.
+struct Rig {
+  RulesDialog& open() {
+    dialog = std::make_unique<RulesDialog>(host, files);
+    dialog->show();
+    if (!QTest::qWaitForWindowExposed(dialog.get())) qWarning("not shown");
+    return *dialog;
   }
-  GridModel& grid() { return f.grid(); }
+  RulesDialog& d() { return dialog ? *dialog : open(); }
 
-  AppFixture f;
-  MainWindow* w = nullptr;
-  RulesFileLocations files;
+  // Comma-separated steps. Before the dialog opens (at its first step):
+  // "user L;L", "shipped L;L" write a rules file ("ours": the build's),
+  // "blocked" puts a file where the user's folder should be, "retitle T"
+  // renames the first attribute column. "applyRulesFile" is the load
+  // sequence's step. "V T", "S T", "C T" click the Visible, Sort Key or
+  // Column cell of title T; "title N" clicks the rules grid's column title N;
+  // "pick N" chooses list entry N; "up", "down", "apply", "load", "save"
+  // press the button, even when it is off; "gone" removes the user's file;
+  // "open" opens a new dialog.
+  void run(const QString& steps) {
+    for (const QString& step : list(steps)) {
+      const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
+      if (verb == "user" || verb == "shipped")
+        dir.write(verb + "/default.rules",
+                  ("Loomwright Rules File\r\n6 Dec 2024\r\n\r\n" +
+                   arg.split(';').join("\r\n") + "\r\n")
+                      .toLatin1());
+      else if (verb == "ours")
+        dir.write("shipped/default.rules", readFile(RULES_SHIPPED_COPY));
+      else if (verb == "blocked")
+        files.user = dir.write("blocked", "a file") + "/default.rules";
+      else if (verb == "retitle")
+        probes.setText(0, probe_grid::kFirstAttribute, arg);
+      else if (verb == "applyRulesFile")
+        applied = RulesDialog::applyRulesFile(host, files) ? "yes" : "no";
+      else if (verb == "gone")
+        QFile::remove(files.user);
+      else if (verb == "open")
+        open();
+      else if (verb == "title")
+        clickTitle(*d().fgDisplay, arg.toInt());
+      else if (verb == "pick")
+        d().lstSortOrder->setCurrentRow(arg.toInt());
+      else if (verb.size() == 1)
+        clickCell(*d().fgDisplay,
+                  columnTexts(*d().fgDisplay->grid(), rules_grid::kColumn)
+                          .indexOf(arg) +
+                      1,
+                  QString("VSC").indexOf(verb));
+      else if (auto* b = d().findChild<QPushButton*>(
+                   "cmd" + verb.left(1).toUpper() + verb.mid(1));
+               b->isEnabled())
+        QTest::mouseClick(b, Qt::LeftButton);
+      else  // a button that is off, as if pressed all the same
+        QMetaObject::invokeMethod(b, "clicked");
+    }
+  }
+
+  // What a script may check, each as "name=value".
+  QMap<QString, QString> state() const {
+    QMap<QString, QString> s{
+        {"flipped", flipped().join(',')},
+        {"probes", host.probes().join(',')},
+        {"reselects", QString::number(host.reselects)},
+        {"told", host.scripted.told().join('\n').replace(dir.path(""), "$DIR")},
+        {"applied", applied}};
+    if (!dialog) return s;
+    s["list"] = dialog->sortOrder().join(',');
+    s["keys"] = keys().join(',');
+    QStringList on;
+    for (QPushButton* b : {dialog->cmdUp, dialog->cmdDown, dialog->cmdLoad})
+      if (b->isEnabled()) on << b->objectName().mid(3).toLower();
+    s["on"] = on.join(',');
+    s["picked"] = QString::number(dialog->lstSortOrder->currentRow());
+    QList<QByteArray> saved = dir.read("user/default.rules").split('\n');
+    const QList<QByteArray> golden =
+        readFile(RULES_DATA "/small-board.rules").split('\n');
+    if (saved.size() == golden.size()) saved[1] = golden[1];  // the date
+    s["saved"] = saved == golden ? "golden" : "other";
+    return s;
+  }
+
+  // Titles whose Sort Key is "1"; "!title" where Visible does not say
+  // whether the probe grid shows the column, "?title" where the row does not
+  // stand for probe grid column row - 1.
+  QStringList keys() const {
+    const GridModel& rules = *dialog->fgDisplay->grid();
+    QStringList keys;
+    if (rules.rows() != probes.columns() + 1) keys << "?rows";
+    for (int r = 1; r < rules.rows(); ++r) {
+      const QString title = rules.text(r, rules_grid::kColumn);
+      if (title != probes.text(0, r - 1)) keys << "?" + title;
+      if (rules.text(r, 0) != (probes.isColumnHidden(r - 1) ? "0" : "1"))
+        keys << "!" + title;
+      if (rules.text(r, rules_grid::kSortKey) == "1") keys << title;
+    }
+    return keys;
+  }
+  // Probe grid columns shown or hidden against the probe table's choice.
+  QStringList flipped() const {
+    QStringList titles;
+    for (int c = 0; c < probes.columns(); ++c)
+      if (probes.isColumnHidden(c) != isInternalColumnTitle(probes.text(0, c)))
+        titles << probes.text(0, c);
+    return titles;
+  }
+
+  TempFolder dir;
+  TestHost host{boardWithProbesOn({{"2", "R1", "2", Side::Bottom},
+                                   {"3", "", "1", Side::Bottom},
+                                   {"4", "C2"},
+                                   {"1", "R1"},
+                                   {"10", "R10"}})};
+  GridModel& probes = host.probeGrid();
+  RulesFileLocations files{dir.path("user/default.rules"),
+                           dir.path("shipped/default.rules")};
+  std::unique_ptr<RulesDialog> dialog;
+  QString applied;  // what applyRulesFile returned
 };
-
-// Forwards to the main window and notes what the dialog asked of it.
-class RecordingHost final : public ProbeGridHost {
- public:
-  explicit RecordingHost(MainWindow& w) : mW(w) {}
-  GridView& probeGridView() override { return mW.probeGridView(); }
-  GridModel& probeGrid() override { return mW.probeGrid(); }
-  void fgProbes_SelChange() override {
-    ++selChanges;
-    mW.fgProbes_SelChange();
-  }
-  void colourProbe(const QString& name, Rgb colour) override {
-    colours[name] = colour;
-    mW.colourProbe(name, colour);
-  }
-  void setDocumentModified() override { mW.setDocumentModified(); }
-  BoardDocument& boardDocument() override { return mW.boardDocument(); }
-  void loadFile(const QString& name) override { mW.loadFile(name); }
-  Prompts& prompts() override { return mW.prompts(); }
-  void setBusyPointer(bool busy) override { mW.setBusyPointer(busy); }
-
-  int selChanges = 0;
-  std::map<QString, Rgb> colours;
-
- private:
-  MainWindow& mW;
-};
-
-void writeFile(const QString& path, const QByteArray& data) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray rulesText(const QStringList& lines) {
-  return ("Loomwright Rules File\r\n6 Dec 2024\r\n\r\n" + lines.join("\r\n") +
-          "\r\n")
-      .toLatin1();
-}
-
-QStringList hiddenProbes(const GridModel& grid) {
-  QStringList names;
-  for (int r = 1; r < grid.rows(); ++r)
-    if (grid.isRowHidden(r)) names << grid.text(r, probe_grid::kProbe);
-  return names;
-}
-
-QList<bool> columnsHidden(const GridModel& grid) {
-  QList<bool> hidden;
-  for (int c = 0; c < grid.columns(); ++c) hidden << grid.isColumnHidden(c);
-  return hidden;
-}
-
-int rulesRow(RulesDialog& d, const QString& name) {
-  const GridModel& rules = *d.fgDisplay->grid();
-  for (int r = 1; r < rules.rows(); ++r)
-    if (rules.text(r, rules_grid::kColumn) == name) return r;
-  return -1;
-}
-
-QString cell(RulesDialog& d, const QString& name, int column) {
-  return d.fgDisplay->grid()->text(rulesRow(d, name), column);
-}
-
-void clickCell(RulesDialog& d, const QString& name, int column) {
-  GridModel& rules = *d.fgDisplay->grid();
-  const int row = rulesRow(d, name);
-  QVERIFY2(row > 0, qPrintable(name));
-  const QModelIndex index = rules.index(rules.viewRow(row), column);
-  QVERIFY(index.isValid());
-  d.fgDisplay->scrollTo(index);
-  QTest::mouseClick(d.fgDisplay->viewport(), Qt::LeftButton, {},
-                    d.fgDisplay->visualRect(index).center());
-}
-
-void clickItem(RulesDialog& d, int i) {
-  QListWidgetItem* item = d.lstSortOrder->item(i);
-  QVERIFY(item);
-  QTest::mouseClick(d.lstSortOrder->viewport(), Qt::LeftButton, {},
-                    d.lstSortOrder->visualItemRect(item).center());
-}
-
-void show(RulesDialog& d) {
-  d.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&d));
-}
-
-// Generic grid order for the checks below: numbers by value before texts,
-// texts by code unit.
-int compareGeneric(const QString& a, const QString& b) {
-  bool na = false, nb = false;
-  const double x = a.toDouble(&na), y = b.toDouble(&nb);
-  if (na && nb) return x < y ? -1 : (x > y ? 1 : 0);
-  if (na != nb) return na ? -1 : 1;
-  return a.compare(b);
-}
 
 }  // namespace
 
@@ -180,462 +153,103 @@ class RulesDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { QLocale::setDefault(QLocale::c()); }
-
-  void opensWithTheProbeGridsColumns() {
-    Session s;
-    QVERIFY(s.f.prompts.messages.isEmpty());
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    QCOMPARE(d.objectName(), QString("frmFilterProbes"));
-    QCOMPARE(d.windowTitle(),
-             QString("Visible Columns and Probe Sortting Order"));
-    const std::pair<QPushButton*, const char*> buttons[] = {
-        {d.cmdUp, "Move Up"},
-        {d.cmdDown, "Move Down"},
-        {d.cmdApply, "Sort Probe Grid"},
-        {d.cmdLoad, "Load Rules"},
-        {d.cmdSave, "Save Rules"}};
-    for (auto [button, text] : buttons) {
-      QCOMPARE(button->text(), QString(text));
-      QCOMPARE(d.findChild<QPushButton*>(button->objectName()), button);
-    }
-    QCOMPARE(d.findChild<GridView*>("fgDisplay"), d.fgDisplay);
-    QCOMPARE(d.findChild<QListWidget*>("lstSortOrder"), d.lstSortOrder);
-    QCOMPARE(d.cmdApply->objectName(), QString("cmdApply"));
-    bool labelled = false;
-    for (QLabel* l : d.findChildren<QLabel*>())
-      labelled |= l->text() == "Column Sort Priority";
-    QVERIFY(labelled);
-    QVERIFY(!d.cmdUp->isEnabled() && !d.cmdDown->isEnabled());
-    QVERIFY(!d.cmdLoad->isEnabled());  // no rules file anywhere
-    QVERIFY(d.sortOrder().isEmpty());
-
-    GridModel& probes = s.grid();
-    GridModel& rules = *d.fgDisplay->grid();
-    QCOMPARE(rules.rows(), probes.columns() + 1);
-    for (int c = 0; c < probes.columns(); ++c) {
-      QCOMPARE(rules.text(c + 1, rules_grid::kColumn), probes.text(0, c));
-      QCOMPARE(rules.text(c + 1, rules_grid::kVisible),
-               QString(probes.isColumnHidden(c) ? "0" : "1"));
-      QCOMPARE(rules.text(c + 1, rules_grid::kSortKey), QString("0"));
-      QCOMPARE(rules.isRowHidden(c + 1),
-               isInternalColumnTitle(probes.text(0, c)));
-    }
-    QVERIFY(rules.isRowHidden(rulesRow(d, "DATALINK")));
-    QVERIFY(!rules.isRowHidden(rulesRow(d, "Tester Resource")));
-    QCOMPARE(rules.rowCount(), probes.columns() - 9);
-
-    // The rules grid's order is its link to the probe grid: titles do not
-    // sort it.
-    const QStringList names = columnTexts(rules, rules_grid::kColumn);
-    QTest::mouseClick(d.fgDisplay->horizontalHeader()->viewport(),
-                      Qt::LeftButton, {},
-                      QPoint(d.fgDisplay->columnViewportPosition(2) + 5, 5));
-    QCOMPARE(columnTexts(rules, rules_grid::kColumn), names);
-
-    writeFile(s.files.shipped, rulesText({}));
-    RulesDialog again(*s.w, s.files, s.w);
-    QVERIFY(again.cmdLoad->isEnabled());
+  void opensOnTheProbeGridsColumns() {
+    Rig r;
+    RulesDialog& d = r.open();
+    QStringList seen{d.objectName() + "=" + d.windowTitle()};
+    for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      seen << w->objectName() + "=" + w->property("text").toString();
+    seen.sort();
+    QCOMPARE(seen, list("=Column Sort Priority,cmdApply=Sort Probe Grid,cmdDown"
+                        "=Move Down,cmdLoad=Load Rules,cmdSave=Save Rules,cmdUp"
+                        "=Move Up,fgDisplay=,frmFilterProbes=Visible Columns "
+                        "and Probe Sortting Order,lstSortOrder="));
   }
 
-  void tickingVisibleHidesAndShowsTheColumnAtOnce() {
-    Session s;
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    GridModel& probes = s.grid();
-    QVERIFY(!probes.isColumnHidden(probe_grid::kX));
-    clickCell(d, "X Loc", rules_grid::kVisible);
-    QVERIFY(probes.isColumnHidden(probe_grid::kX));
-    QVERIFY(s.w->fgProbes->isColumnHidden(probe_grid::kX));
-    QCOMPARE(cell(d, "X Loc", rules_grid::kVisible), QString("0"));
-    clickCell(d, "X Loc", rules_grid::kVisible);
-    QVERIFY(!probes.isColumnHidden(probe_grid::kX));
-    QVERIFY(!s.w->fgProbes->isColumnHidden(probe_grid::kX));
-
-    // The name column is not a switch.
-    const QList<bool> before = columnsHidden(probes);
-    clickCell(d, "Y Loc", rules_grid::kColumn);
-    QCOMPARE(columnsHidden(probes), before);
-    QCOMPARE(cell(d, "Y Loc", rules_grid::kSortKey), QString("0"));
-    QVERIFY(d.sortOrder().isEmpty());
+  void scripts_data() {
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("expected");  // "name=value; ...", "told=" too
+    // Rules row r stands for probe grid column r - 1: titles must not sort.
+    row("opens on the probe grid", "title 2", "keys=; list=; on=; picked=-1");
+    row("a shipped file is enough to load", "shipped ,open", "on=load");
+    row("visible hides at once", "V X Loc", "flipped=X Loc; keys=");
+    row("and shows", "V X Loc,V X Loc", "flipped=; keys=");
+    row("column cell is no switch", "C Y Loc", "flipped=; list=; keys=");
+    row("sort keys append", "S Probe #,S X Loc,V Y Loc,S Y Loc",
+        "flipped=Y Loc; list=Probe #,X Loc,Y Loc; keys=Probe #,X Loc,Y Loc");
+    row("unticking removes", "S Probe #,S X Loc,S Probe #",
+        "list=X Loc; keys=X Loc");
+    row("unticking removes the first equal",
+        "user .SortOrder X Loc;.SortOrder Probe #,load,S X Loc,S X Loc",
+        "list=Probe #,X Loc; keys=");
+    row("a file's flags add no entry",
+        "user .ColumnGrid 1 1 Y Loc;.SortOrder X Loc,load",
+        "list=X Loc; keys=Y Loc");
+    const QString three = "S Probe #,S X Loc,S Y Loc,";
+    row("none chosen", three, "on=; picked=-1");
+    row("first chosen", three + "pick 0", "on=down; picked=0");
+    row("down", three + "pick 0,down",
+        "list=X Loc,Probe #,Y Loc; on=up,down; picked=1");
+    row("past the end", three + "pick 0,down,down,down",
+        "list=X Loc,Y Loc,Probe #; on=up; picked=2");
+    row("up", three + "pick 2,up",
+        "list=Probe #,Y Loc,X Loc; on=up,down; picked=1");
+    row("past the top", three + "pick 2,up,up,up",
+        "list=Y Loc,Probe #,X Loc; on=down; picked=0");
+    row("sort without keys", "apply", "probes=1,2,3,4,10; reselects=1");
+    row("sort by X", "S X Loc,apply", "probes=2,3,4,1,10; reselects=1");
+    row("saves every row and the list's order",
+        "V X Loc,V Probe Size,S RefDes,S Probe #,pick 1,up,save",
+        "saved=golden");
+    row("a new dialog starts from the probe grid", "V X Loc,S Y Loc,open",
+        "flipped=X Loc; list=; keys=");
+    row("saved rules load back",
+        "V X Loc,V Probe Size,S RefDes,S Probe #,pick 1,up,save,open,"
+        "V X Loc,V Y Loc,S Y Loc,load,load",
+        "list=Probe #,RefDes; keys=Probe #,RefDes; flipped=X Loc,Probe Size; "
+        "probes=3,4,1,2,10; reselects=2; on=load");
+    row("user's file gone, shipped read",
+        "user .SortOrder X Loc,shipped .ColumnGrid 0 0 X Loc,S Y Loc,gone,load",
+        "flipped=X Loc; list=; reselects=1; on=load");
+    row("no file left", "user .SortOrder X Loc,S Y Loc,gone,load",
+        "flipped=; list=Y Loc; reselects=0; on=; told=Loomwright|Stop|Ok|"
+        "Cannot read the rules file \"$DIR/user/default.rules\": it no longer "
+        "exists.");
+    row("a failed save is told", "blocked,save,V X Loc",
+        "on=; flipped=X Loc; told=Loomwright|Stop|Ok|Cannot save "
+        "\"$DIR/blocked/default.rules\": the folder \"$DIR/blocked\" cannot be "
+        "created.");
+    row("names beyond Latin-1 are told", "retitle \u62b5\u6297,save",
+        "on=load; told=Loomwright|Information|Ok|The rules file was saved "
+        "without these column names, which it cannot hold:\n\n\u62b5\u6297");
+    // The load sequence's step: the user's file first, then the shipped one.
+    row("no rules file", "applyRulesFile",
+        "applied=no; probes=1,2,3,4,10; reselects=0");
+    row("shipped rules",
+        "shipped .ColumnGrid 0 0 X Loc;.SortOrder X Loc,applyRulesFile",
+        "applied=yes; flipped=X Loc; probes=2,3,4,1,10; reselects=1");
+    row("user's rules first",
+        "user .ColumnGrid 0 0 Y Loc;.SortOrder Probe #,shipped .ColumnGrid 0 "
+        "0 X Loc;.SortOrder X Loc,applyRulesFile",
+        "applied=yes; flipped=Y Loc; probes=1,2,3,4,10; reselects=1");
+    row("ours keep the table's columns", "ours,applyRulesFile",
+        "applied=yes; flipped=; probes=1,2,3,4,10; reselects=1");
   }
-
-  void sortKeyTicksAppendAndUntickingRemovesTheFirstEqual() {
-    Session s;
-    writeFile(s.files.user,
-              rulesText({".ColumnGrid 1 0 X Loc", "", ".SortOrder X Loc",
-                         ".SortOrder Probe #"}));
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    QTest::mouseClick(d.cmdLoad, Qt::LeftButton);
-    QCOMPARE(d.sortOrder(), (QStringList{"X Loc", "Probe #"}));
-    QCOMPARE(cell(d, "X Loc", rules_grid::kSortKey), QString("0"));
-    clickCell(d, "X Loc", rules_grid::kSortKey);  // in the list already
-    QCOMPARE(d.sortOrder(), (QStringList{"X Loc", "Probe #", "X Loc"}));
-    QCOMPARE(cell(d, "X Loc", rules_grid::kSortKey), QString("1"));
-    clickCell(d, "X Loc", rules_grid::kSortKey);
-    QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "X Loc"}));
-    QCOMPARE(cell(d, "X Loc", rules_grid::kSortKey), QString("0"));
-    QVERIFY(s.f.prompts.messages.isEmpty());
-  }
-
-  void moveButtonsAtTheEndsOfTheList() {
-    Session s;
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    for (const char* name : {"Probe #", "X Loc", "Y Loc"})
-      clickCell(d, name, rules_grid::kSortKey);
-    QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "X Loc", "Y Loc"}));
-    QVERIFY(!d.cmdUp->isEnabled() && !d.cmdDown->isEnabled());  // none chosen
-
-    clickItem(d, 0);
-    QVERIFY(!d.cmdUp->isEnabled());
-    QVERIFY(d.cmdDown->isEnabled());
-    QTest::mouseClick(d.cmdDown, Qt::LeftButton);
-    QCOMPARE(d.sortOrder(), (QStringList{"X Loc", "Probe #", "Y Loc"}));
-    QVERIFY(d.lstSortOrder->item(1)->isSelected());
-    QVERIFY(d.cmdUp->isEnabled() && d.cmdDown->isEnabled());
-    QTest::mouseClick(d.cmdDown, Qt::LeftButton);
-    QCOMPARE(d.sortOrder(), (QStringList{"X Loc", "Y Loc", "Probe #"}));
-    QVERIFY(d.cmdUp->isEnabled());
-    QVERIFY(!d.cmdDown->isEnabled());
-    d.cmdDown_Click();  // at the end: nothing moves, nothing fails
-    QCOMPARE(d.sortOrder(), (QStringList{"X Loc", "Y Loc", "Probe #"}));
-    QTest::mouseClick(d.cmdUp, Qt::LeftButton);
-    QTest::mouseClick(d.cmdUp, Qt::LeftButton);
-    QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "X Loc", "Y Loc"}));
-    QVERIFY(!d.cmdUp->isEnabled() && d.cmdDown->isEnabled());
-    d.cmdUp_Click();
-    QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "X Loc", "Y Loc"}));
-
-    // Under two entries the buttons stay as they were, and pressing them
-    // changes nothing.
-    clickCell(d, "X Loc", rules_grid::kSortKey);
-    clickCell(d, "Y Loc", rules_grid::kSortKey);
-    QCOMPARE(d.sortOrder(), QStringList{"Probe #"});
-    QVERIFY(d.cmdDown->isEnabled());
-    QTest::mouseClick(d.cmdDown, Qt::LeftButton);
-    d.cmdUp_Click();
-    QCOMPARE(d.sortOrder(), QStringList{"Probe #"});
-  }
-
-  void saveThenLoadRestoresEveryCellAndTheList() {
-    Session s;
-    GridModel& probes = s.grid();
-    {
-      RulesDialog d(*s.w, s.files, s.w);
-      show(d);
-      clickCell(d, "X Loc", rules_grid::kVisible);
-      clickCell(d, "Probe Size", rules_grid::kVisible);
-      clickCell(d, "RefDes", rules_grid::kSortKey);
-      clickCell(d, "Probe #", rules_grid::kSortKey);
-      clickItem(d, 1);
-      QTest::mouseClick(d.cmdUp, Qt::LeftButton);
-      QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "RefDes"}));
-      QVERIFY(!d.cmdLoad->isEnabled());
-      QTest::mouseClick(d.cmdSave, Qt::LeftButton);
-      QVERIFY2(s.f.prompts.messages.isEmpty(),
-               qPrintable(s.f.prompts.lastText()));
-      QVERIFY(d.cmdLoad->isEnabled());  // what was saved can be loaded
-    }
-    QVERIFY(!QFileInfo::exists(s.files.shipped));
-    QList<QByteArray> lines = readFile(s.files.user).split('\n');
-    QList<QByteArray> golden =
-        readFile(RULES_DATA "/small-board.rules").split('\n');
-    QVERIFY(golden.size() > 20);
-    QCOMPARE(lines.size(), golden.size());
-    QVERIFY(lines[1].size() > 2);  // today's date, never read
-    lines[1] = golden[1];
-    QCOMPARE(lines, golden);
-
-    // A fresh dialog starts from the probe grid; change it, then load.
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    QCOMPARE(cell(d, "X Loc", rules_grid::kVisible), QString("0"));
-    clickCell(d, "X Loc", rules_grid::kVisible);
-    clickCell(d, "Y Loc", rules_grid::kVisible);
-    clickCell(d, "Y Loc", rules_grid::kSortKey);
-    QVERIFY(d.cmdLoad->isEnabled());
-    QTest::mouseClick(d.cmdLoad, Qt::LeftButton);
-    QVERIFY(s.f.prompts.messages.isEmpty());
-    QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "RefDes"}));
-    for (const auto& [name, visible, key] :
-         {std::tuple{"X Loc", "0", "0"}, std::tuple{"Y Loc", "1", "0"},
-          std::tuple{"Probe Size", "0", "0"}, std::tuple{"RefDes", "1", "1"},
-          std::tuple{"Probe #", "1", "1"}, std::tuple{"Net Name", "0", "0"}}) {
-      QCOMPARE(cell(d, name, rules_grid::kVisible), QString(visible));
-      QCOMPARE(cell(d, name, rules_grid::kSortKey), QString(key));
-    }
-    QVERIFY(probes.isColumnHidden(probe_grid::kX));
-    QVERIFY(!probes.isColumnHidden(probe_grid::kY));
-    QVERIFY(probes.isColumnHidden(probe_grid::kSize));
-    // Sorted: via first (no prefix), then C2-1, R1-1, R1-2, R10-1.
-    QCOMPARE(columnTexts(probes, probe_grid::kProbe),
-             (QStringList{"3", "4", "1", "2", "10"}));
-    QCOMPARE(probes.currentRow(), 2);  // first visible: probe 4 on top
-  }
-
-  void loadingTwiceGivesTheSameList() {
-    Session s;
-    writeFile(s.files.user,
-              rulesText({".ColumnGrid 1 1 Probe #", "", ".SortOrder Probe #",
-                         ".SortOrder X Loc"}));
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    QVERIFY(d.cmdLoad_Click());
-    QVERIFY(d.cmdLoad_Click());
-    QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "X Loc"}));
-    QCOMPARE(cell(d, "Probe #", rules_grid::kSortKey), QString("1"));
-  }
-
-  void aFileThatIsGoneLeavesEverythingAsItWas() {
-    Session s;
-    writeFile(s.files.user,
-              rulesText({".ColumnGrid 0 0 Probe #", "", ".SortOrder X Loc"}));
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    QVERIFY(d.cmdLoad->isEnabled());
-    clickCell(d, "Y Loc", rules_grid::kSortKey);
-    QVERIFY(QFile::remove(s.files.user));
-    const QStringList order = columnTexts(s.grid(), probe_grid::kProbe);
-    const QList<bool> hidden = columnsHidden(s.grid());
-    QTest::mouseClick(d.cmdLoad, Qt::LeftButton);
-    QCOMPARE(columnTexts(s.grid(), probe_grid::kProbe), order);
-    QCOMPARE(columnsHidden(s.grid()), hidden);
-    QCOMPARE(d.sortOrder(), QStringList{"Y Loc"});
-    QCOMPARE(s.f.prompts.messages.size(), 1);
-    const ScriptedPrompts::Message& m = s.f.prompts.messages.last();
-    QCOMPARE(m.title, QString("Loomwright"));
-    QCOMPARE(m.icon, Prompts::Icon::Stop);
-    QVERIFY2(m.text.contains(QDir::toNativeSeparators(s.files.user)),
-             qPrintable(m.text));
-    QVERIFY(!d.cmdLoad->isEnabled());
-  }
-
-  void aSaveThatFailsIsReportedByName() {
-    Session s;
-    writeFile(s.f.path("blocked"), "not a folder");
-    RulesFileLocations files{s.f.path("blocked/default.rules"),
-                             s.files.shipped};
-    RulesDialog d(*s.w, files, s.w);
-    show(d);
-    QTest::mouseClick(d.cmdSave, Qt::LeftButton);
-    QCOMPARE(s.f.prompts.messages.size(), 1);
-    const ScriptedPrompts::Message& m = s.f.prompts.messages.last();
-    QCOMPARE(m.title, QString("Loomwright"));
-    QCOMPARE(m.icon, Prompts::Icon::Stop);
-    QVERIFY2(m.text.contains(QDir::toNativeSeparators(files.user)),
-             qPrintable(m.text));
-    QVERIFY(!d.cmdLoad->isEnabled());
-    // The dialog goes on working.
-    clickCell(d, "X Loc", rules_grid::kVisible);
-    QVERIFY(s.grid().isColumnHidden(probe_grid::kX));
-  }
-
-  void columnNamesBeyondLatin1AreLeftOutAndNamed() {
-    const QString cjk = QString::fromUtf8("\u62b5\u6297");
-    const QString latin = QString::fromUtf8("R\u00e9sistance");
-    Session s(smallBoard({{"R\u00e9sistance", "10k"}, {"\u62b5\u6297", "1"}}));
-    QVERIFY(s.f.columnTitled(latin) > 0 && s.f.columnTitled(cjk) > 0);
-    {
-      RulesDialog d(*s.w, s.files, s.w);
-      show(d);
-      clickCell(d, latin, rules_grid::kVisible);
-      clickCell(d, cjk, rules_grid::kVisible);
-      QVERIFY(d.cmdSave_Click());
-    }
-    QCOMPARE(s.f.prompts.messages.size(), 1);
-    QCOMPARE(s.f.prompts.messages[0].icon, Prompts::Icon::Information);
-    QVERIFY(s.f.prompts.messages[0].text.contains(cjk));
-    const QByteArray bytes = readFile(s.files.user);
-    QVERIFY(bytes.contains(".ColumnGrid 0 0 R\xe9sistance\r\n"));
-    QVERIFY(!bytes.contains(cjk.toUtf8()));
-    QVERIFY(!bytes.contains('?'));
-
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    clickCell(d, latin, rules_grid::kVisible);
-    clickCell(d, cjk, rules_grid::kVisible);
-    QVERIFY(d.cmdLoad_Click());
-    QCOMPARE(cell(d, latin, rules_grid::kVisible), QString("0"));
-    QVERIFY(s.grid().isColumnHidden(s.f.columnTitled(latin)));
-    // Not in the file: it keeps what it had.
-    QCOMPARE(cell(d, cjk, rules_grid::kVisible), QString("1"));
-  }
-
-  void namesAndFlagsAreReadAsWritten() {
-    Session s;
-    writeFile(
-        s.files.user,
-        rulesText({".ColumnGrid 0 0 x loc", ".ColumnGrid x 0 Probe Size",
-                   "   .ColumnGrid 0 0 Y Loc   ", "\t.ColumnGrid 0 0 RefDes",
-                   ".columngrid", ".ColumnGrid 0", ".ColumnGrid 0 0",
-                   ".ColumnGrid 1 0 ", ".COLUMNGRID 0 0 Feature Type"}));
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    QTest::mouseClick(d.cmdLoad, Qt::LeftButton);
-    QVERIFY(s.f.prompts.messages.isEmpty());
-    GridModel& probes = s.grid();
-    QVERIFY(!probes.isColumnHidden(probe_grid::kX));       // case differs
-    QVERIFY(probes.isColumnHidden(probe_grid::kSize));     // "x" is not "1"
-    QVERIFY(probes.isColumnHidden(probe_grid::kY));        // blanks trimmed
-    QVERIFY(!probes.isColumnHidden(probe_grid::kRefDes));  // tabs are not
-    QVERIFY(probes.isColumnHidden(probe_grid::kFeatureType));
-    QCOMPARE(cell(d, "Probe Size", rules_grid::kVisible), QString("x"));
-    clickCell(d, "Probe Size", rules_grid::kVisible);  // not "0": becomes "0"
-    QCOMPARE(cell(d, "Probe Size", rules_grid::kVisible), QString("0"));
-    QVERIFY(probes.isColumnHidden(probe_grid::kSize));
-  }
-
-  void aSortLineSortsWhateverTheSortKeyFlag() {
-    Session s;
-    writeFile(s.files.user,
-              rulesText({".ColumnGrid 1 0 X Loc", ".ColumnGrid 1 1 Y Loc", "",
-                         ".SortOrder X Loc"}));
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    QTest::mouseClick(d.cmdLoad, Qt::LeftButton);
-    QCOMPARE(d.sortOrder(), QStringList{"X Loc"});  // Y Loc's flag adds none
-    QCOMPARE(cell(d, "X Loc", rules_grid::kSortKey), QString("0"));
-    QCOMPARE(columnTexts(s.grid(), probe_grid::kProbe),
-             (QStringList{"2", "3", "4", "1", "10"}));
-  }
-
-  void anEmptyListStillRecoloursAndSelectsTheFirstVisibleRow() {
-    Session s;
-    GridModel& probes = s.grid();
-    probes.setText(s.f.rowOf("10"), probe_grid::kWired, "1");
-    probes.setCurrentRow(s.f.rowOf("10"));
-    const QStringList order = columnTexts(probes, probe_grid::kProbe);
-    RecordingHost host(*s.w);
-    RulesDialog d(host, s.files, s.w);
-    show(d);
-    QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
-    QCOMPARE(host.colours.size(), size_t(5));  // hidden rows too
-    for (const auto& [name, colour] : host.colours)
-      QCOMPARE(colour, name == "10" ? kWiredColour : kNotWiredColour);
-    QCOMPARE(probes.currentRow(), firstVisibleRow(probes));
-    QCOMPARE(probes.text(probes.currentRow(), probe_grid::kProbe),
-             QString("1"));
-    QCOMPARE(host.selChanges, 1);
-    QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(probes.redraw(), Redraw::On);
-
-    // Selecting runs even when the first visible row is current already.
-    QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-    QCOMPARE(host.selChanges, 2);
-  }
-
-  void noVisibleRowSelectsNothing() {
-    Session s;
-    GridModel& probes = s.grid();
-    for (int r = 1; r < probes.rows(); ++r) probes.setRowHidden(r, true);
-    RecordingHost host(*s.w);
-    RulesDialog d(host, s.files, s.w);
-    d.cmdApply_Click();
-    QCOMPARE(host.selChanges, 0);
-    QCOMPARE(host.colours.size(), size_t(5));
-  }
-
-  void hiddenRowsStayHiddenAfterSorting() {
-    Session s;
-    s.w->optBot->click();
-    GridModel& probes = s.grid();
-    const QStringList top = {"1", "4", "10"};
-    QCOMPARE(hiddenProbes(probes), top);
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    clickCell(d, "X Loc", rules_grid::kSortKey);
-    QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-    QCOMPARE(columnTexts(probes, probe_grid::kProbe),
-             (QStringList{"2", "3", "4", "1", "10"}));
-    QCOMPARE(hiddenProbes(probes), (QStringList{"4", "1", "10"}));
-    QCOMPARE(probes.currentRow(), 1);  // probe 2, the first bottom row
-  }
-
-  void generatedBoardSortsByReferenceWithTiesInProbeOrder() {
-    Session s(generateBoard(demoOptions()));
-    GridModel& probes = s.grid();
-    QVERIFY(probes.rows() > 100);
-    RulesDialog d(*s.w, s.files, s.w);
-    show(d);
-    // Scramble first, so that probe order is the work of the first pass.
-    clickCell(d, "X Loc", rules_grid::kSortKey);
-    d.cmdApply_Click();
-    clickCell(d, "X Loc", rules_grid::kSortKey);
-    clickCell(d, "Probe #", rules_grid::kSortKey);
-    clickCell(d, "RefDes", rules_grid::kSortKey);
-    QCOMPARE(d.sortOrder(), (QStringList{"Probe #", "RefDes"}));
-    QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-
-    using namespace probe_grid;
-    int ties = 0;
-    for (int r = 2; r < probes.rows(); ++r) {
-      int order = 0;
-      for (int c : {kPrefix, kNumber, kPin, kProbe}) {
-        order = compareGeneric(probes.text(r - 1, c), probes.text(r, c));
-        if (order != 0) break;
-        if (c == kPin) ++ties;
-      }
-      QVERIFY2(order < 0, qPrintable(QString("rows %1 and %2: %3, %4")
-                                         .arg(r - 1)
-                                         .arg(r)
-                                         .arg(probes.text(r - 1, kRefDes),
-                                              probes.text(r, kRefDes))));
-    }
-    QVERIFY(ties > 0);  // the check of probe order means something
-    QCOMPARE(probes.currentRow(), firstVisibleRow(probes));
-  }
-
-  void usersFileBeforeShippedInTheLoadSequence() {
-    Session s;
-    GridModel& probes = s.grid();
-    const QStringList order = columnTexts(probes, probe_grid::kProbe);
-    QVERIFY(!RulesDialog::applyRulesFile(*s.w, s.files, s.w));
-    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
-
-    writeFile(s.files.shipped,
-              rulesText({".ColumnGrid 0 0 X Loc", "", ".SortOrder X Loc"}));
-    QVERIFY(RulesDialog::applyRulesFile(*s.w, s.files, s.w));
-    QVERIFY(probes.isColumnHidden(probe_grid::kX));
-    QVERIFY(!probes.isColumnHidden(probe_grid::kY));
-    QCOMPARE(columnTexts(probes, probe_grid::kProbe),
-             (QStringList{"2", "3", "4", "1", "10"}));
-
-    writeFile(s.files.user,
-              rulesText({".ColumnGrid 1 0 X Loc", ".ColumnGrid 0 0 Y Loc", "",
-                         ".SortOrder Probe #"}));
-    QVERIFY(RulesDialog::applyRulesFile(*s.w, s.files, s.w));
-    QVERIFY(!probes.isColumnHidden(probe_grid::kX));
-    QVERIFY(probes.isColumnHidden(probe_grid::kY));
-    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
-    QCOMPARE(probes.currentRow(), firstVisibleRow(probes));
-    for (QWidget* w : QApplication::topLevelWidgets())
-      QVERIFY(!qobject_cast<RulesDialog*>(w));  // closed and gone
-    QVERIFY(s.f.prompts.messages.isEmpty());
-
-    RulesDialog d(*s.w, s.files, s.w);
-    QVERIFY(d.cmdLoad->isEnabled());
-    QFile::remove(s.files.user);  // falls back to the shipped file
-    QVERIFY(d.cmdLoad_Click());
-    QVERIFY(probes.isColumnHidden(probe_grid::kX));
-  }
-
-  void shippedRulesKeepTheTablesOwnColumns() {
-    QCOMPARE(readFile(RULES_SHIPPED_COPY),
-             readFile(LW_SOURCE_ROOT "/src/rules/default.rules"));
-    Session s;
-    GridModel& probes = s.grid();
-    const QList<bool> hidden = columnsHidden(probes);
-    const QStringList order = columnTexts(probes, probe_grid::kProbe);
-    // Attribute columns shown by the table, so a visible one is covered.
-    QVERIFY(!probes.isColumnHidden(s.f.columnTitled("NETNAME")));
-    QVERIFY(RulesDialog::applyRulesFile(
-        *s.w, {QString(), LW_SOURCE_ROOT "/src/rules/default.rules"}, s.w));
-    QCOMPARE(columnsHidden(probes), hidden);
-    QCOMPARE(columnTexts(probes, probe_grid::kProbe), order);
+  void scripts() {
+    QFETCH(QString, steps);
+    QFETCH(QString, expected);
+    Rig r;
+    r.run(steps);
+    const QMap<QString, QString> state = r.state();
+    QStringList fields = expected.split("; "), actual;
+    if (!expected.contains("told=")) fields << "told=";
+    for (const QString& f : fields)
+      actual << f.section('=', 0, 0) + "=" + state.value(f.section('=', 0, 0));
+    QCOMPARE(actual, fields);
+    QCOMPARE(r.host.busyBalance, 0);
+    QCOMPARE(r.probes.redraw(), Redraw::On);
+    if (r.host.reselects > 0)  // sorted before reselecting
+      QCOMPARE(r.host.reselectedOrder, r.host.probes());
   }
 };
 

@@ -44,6 +44,18 @@ class ScriptedPrompts final : public Prompts {
   QString lastText() const {
     return messages.isEmpty() ? QString() : messages.last().text;
   }
+
+  // Every message as "title|icon|buttons|text", to compare in one go.
+  QStringList told() const {
+    static const char* icons[] = {"None", "Information", "Stop"};
+    static const char* buttons[] = {"Ok", "YesNo", "YesNoCancel"};
+    QStringList all;
+    for (const Message& m : messages)
+      all << QStringList{m.title, icons[int(m.icon)], buttons[int(m.buttons)],
+                         m.text}
+                 .join('|');
+    return all;
+  }
 };
 
 }  // namespace lw::test
