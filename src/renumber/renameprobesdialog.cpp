@@ -121,6 +121,7 @@ void RenameProbesDialog::cmdAccept_Click() {
                     Prompts::Buttons::Ok);
     return;
   }
+  mHost.setBusyPointer(false);
   hide();
   mHost.loadFile(fileName);
   accept();

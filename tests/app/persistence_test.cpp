@@ -18,15 +18,6 @@
 using namespace lw;
 using namespace lw::test;
 
-namespace {
-
-QByteArray contents(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
-
 class PersistenceTest : public QObject {
   Q_OBJECT
 
@@ -62,7 +53,7 @@ class PersistenceTest : public QObject {
     f->prompts.fileNames.enqueue(saved);
     QVERIFY(w->cmdSave_Click());
     QVERIFY(!w->state().documentModified);
-    QVERIFY(contents(saved).startsWith("\x1f\x8b"));
+    QVERIFY(readFile(saved).startsWith("\x1f\x8b"));
     QCOMPARE(&w->picture().scene(), scene);  // saving redraws nothing
 
     AppFixture again;
@@ -106,12 +97,12 @@ class PersistenceTest : public QObject {
     const QString good = f->path("good.vd");
     f->prompts.fileNames.enqueue(f->path("good"));
     QVERIFY(w->cmdSave_Click());
-    const QByteArray before = contents(good);
+    const QByteArray before = readFile(good);
     QVERIFY(before.startsWith('{'));
     f->prompts.fileNames.enqueue(f->path("missing folder/x.vd"));
     markWired("4");
     QVERIFY(!w->cmdSave_Click());
-    QCOMPARE(contents(good), before);
+    QCOMPARE(readFile(good), before);
   }
 
   void closePromptProtectsTheWork() {

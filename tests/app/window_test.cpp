@@ -6,12 +6,13 @@
 #include "appfixture.h"
 #include "boardpicture.h"
 #include "boardview.h"
+#include "gridclicks.h"
 #include "gridtexts.h"
+#include "probeboard.h"
 #include "qtestmain.h"
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -51,22 +52,6 @@ int opensDuring(const QString& path, const std::function<void()>& work) {
 
 QPointF centreOf(BoardView* view) {
   return view->viewPointAt(QPointF(view->width() / 2.0, view->height() / 2.0));
-}
-
-// R2 and R10 with two pins each, probed in an order that is not theirs.
-Board referenceBoard() {
-  BoardBuilder b;
-  const int r10 = b.component("R10", 1), r2 = b.component("R2", 2);
-  int link = 10;
-  for (const auto& [component, pin] :
-       {std::pair{r10, "2"}, {r10, "1"}, {r2, "2"}, {r2, "1"}})
-    b.pin(component, pin, ++link);
-  for (int i = 1; i <= 4; ++i) {
-    b.access(20 + i, {{"DATALINK", qPrintable(QString::number(10 + i))}});
-    b.probe(QString::number(i), 40 + i, i, 0, Side::Top,
-            {{"DATALINK", qPrintable(QString::number(20 + i))}});
-  }
-  return b.take();
 }
 
 }  // namespace
@@ -237,13 +222,10 @@ class WindowTest : public QObject {
   }
 
   void refDesHeaderSortsByReference() {
-    load(referenceBoard());
-    const int column = f->columnTitled("RefDes");
-    const QHeaderView* header = w->fgProbes->horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(column) + 5,
-                             header->height() / 2));
-    QCOMPARE(columnTexts(*grid, column),
+    load(boardWithProbesOn(
+        {{"1", "R10", "2"}, {"2", "R10", "1"}, {"3", "R2", "2"}, {"4", "R2"}}));
+    clickTitle(*w->fgProbes, probe_grid::kRefDes);
+    QCOMPARE(columnTexts(*grid, probe_grid::kRefDes),
              (QStringList{"R2-1", "R2-2", "R10-1", "R10-2"}));
     QCOMPARE(grid->currentRow(), 1);
   }
@@ -375,9 +357,9 @@ class WindowTest : public QObject {
     QCOMPARE(f->open().slider->value(), 5);
     f->window->slider->setValue(7);
     f->window->close();
-    QCOMPARE(f->settings->value("Probe Zoom/Scale").toString(), QString("7"));
+    QCOMPARE(f->settings.value("Probe Zoom/Scale").toString(), QString("7"));
     QCOMPARE(f->open().slider->value(), 7);
-    f->settings->setValue("Probe Zoom/Scale", "seven");
+    f->settings.setValue("Probe Zoom/Scale", "seven");
     QCOMPARE(f->open().slider->value(), 5);
   }
 
