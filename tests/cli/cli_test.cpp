@@ -107,7 +107,7 @@ TEST_F(CliTest, StatusesAndMessages) {
   const struct {
     const char* args;
     int status;
-    const char *out, *err;  // parts of them; "" for nothing at all
+    const char *out, *err;  // text they hold; "" for nothing at all
   } cases[] = {
       {"validate $demo.vd", kExitOk, ok, ""},
       {"validate $hidden.vd", kExitFailed, "", "$hidden.vd: no visible PCB"},
@@ -153,8 +153,8 @@ TEST_F(CliTest, StatusesAndMessages) {
     for (QString& arg : args) arg = named(arg);
     const CliRun run = cli(args);
     EXPECT_EQ(run.status, c.status) << c.args;
-    for (auto [stream, part] : {std::pair{run.out, c.out}, {run.err, c.err}})
-      EXPECT_TRUE(*part ? stream.find(named(part).toStdString()) != stream.npos
+    for (auto [stream, text] : {std::pair{run.out, c.out}, {run.err, c.err}})
+      EXPECT_TRUE(*text ? stream.find(named(text).toStdString()) != stream.npos
                         : stream.empty())
           << c.args << ": " << stream;
   }
