@@ -1,3 +1,4 @@
+// The grid and its sort order, without a view.
 #include "gridmodel.h"
 #include "gridtexts.h"
 
@@ -9,156 +10,136 @@
 namespace lw {
 namespace {
 
-using test::columnTexts;
 using test::fillGrid;
 
-QStringList hiddenRows(const GridModel& grid) {
-  QStringList names;
-  for (int r = 1; r < grid.rows(); ++r)
-    if (grid.isRowHidden(r)) names << grid.text(r, 0);
-  return names;
+// The sort order of cells on their own.
+const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+
+// Stable and ascending: numbers (the whole text, trimmed, in C form or the
+// regional one, without group separators) by value before texts by code
+// unit; in numeric order equal texts side by side, for the renumbering
+// dialog finds duplicates by comparing neighbours.
+TEST(GridSort, StableAscendingOrder) {
+  const char* cases[][3] = {
+      // order and locale, cells, their sorted order
+      {"generic", "10|2|1", "2 1 0"},
+      {"generic", "P2|P10|a|B", "3 1 0 2"},
+      {"generic", "b|10||2|a", "3 1 2 4 0"},
+      {"generic", "1.0|0|1|01|1", "1 0 2 3 4"},
+      {"generic", "x|w|x|w", "1 3 0 2"},
+      {"generic de", "2,25|-1,5|0.5|-10", "3 1 2 0"},
+      {"generic", "2,25|-1,5|0.5", "2 1 0"},
+      {"numeric", "12|012|3|12|012", "2 1 4 0 3"},
+      {"numeric", "5|05|5.0|5|05", "1 4 0 3 2"},
+      {"numeric", "12A||7||12A|1", "5 2 1 3 0 4"},
+      {"generic", "", ""},
+      {"generic",
+       "nan|2| 10 |-1.5|+3|1e3|1,5|1,500||   |P10|10P|1 2|0x10|inf|1e999",
+       "3 1 4 2 5 8 9 13 12 6 7 11 15 10 14 0"},
+      {"generic de", "0.035|-1,5|2,25|1.500,5|-infinity", "1 0 2 4 3"}};
+  for (const auto& [how, text, expected] : cases) {
+    const QStringList cells = *text ? QString(text).split('|') : QStringList();
+    const std::vector<QStringView> views(cells.begin(), cells.end());
+    QStringList order;
+    const bool numeric = QString(how).startsWith('n');
+    for (int i :
+         gridSortOrder(views, numeric ? GridOrder::Numeric : GridOrder::Generic,
+                       QString(how).endsWith("de") ? kGerman : kEnglish))
+      order << QString::number(i);
+    EXPECT_EQ(order.join(' ').toStdString(), expected) << text;
+  }
 }
 
-// What a view sees: the visible data rows, one column.
-QStringList shown(const GridModel& grid, int c) {
+// A column's data rows, '|'-joined, hidden ones in brackets; or (shown)
+// the rows a view sees.
+std::string texts(const GridModel& grid, int c, bool shown = false) {
   QStringList texts;
-  for (int v = 0; v < grid.rowCount(); ++v)
+  for (int v = 0; shown && v < grid.rowCount(); ++v)
     texts << grid.data(grid.index(v, c), Qt::DisplayRole).toString();
-  return texts;
+  for (int r = 1; !shown && r < grid.rows(); ++r)
+    texts << (grid.isRowHidden(r) ? "[" + grid.text(r, c) + "]"
+                                  : grid.text(r, c));
+  return texts.join('|').toStdString();
 }
 
-class DefaultLocale {
- public:
-  explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~DefaultLocale() { QLocale::setDefault(mSaved); }
-
- private:
-  QLocale mSaved;
-};
-
-struct AppendCase {
-  const char* name;
-  QString tabText;
-  QStringList cells;  // as read back, one per column
-};
-
-class AppendRow : public testing::TestWithParam<AppendCase> {};
-
-TEST_P(AppendRow, CutsAtTabsFromColumnZero) {
+// appendRow cuts at TABs from column 0: fewer pieces leave the rest empty,
+// more add columns. Cells out of range read empty. clear empties every
+// cell and shows every row and column, keeping the shape, so that a new
+// table inherits nothing.
+TEST(GridModel, CellsAndClear) {
   GridModel grid;
-  grid.setColumns(3);
-  grid.appendRow(u"A\tB\tC");
-  grid.appendRow(GetParam().tabText);
-  QStringList cells;
-  for (int c = 0; c < grid.columns(); ++c) cells << grid.text(1, c);
-  EXPECT_EQ(cells, GetParam().cells);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AppendRow,
-    testing::Values(AppendCase{"Exact", "1\t2\t3", {"1", "2", "3"}},
-                    AppendCase{"Fewer", "1", {"1", "", ""}},
-                    AppendCase{"EmptyMiddle", "1\t\t3", {"1", "", "3"}},
-                    AppendCase{"TrailingTab", "1\t", {"1", "", ""}},
-                    AppendCase{"Empty", "", {"", "", ""}},
-                    AppendCase{
-                        "MoreAddsColumns", "1\t2\t3\t4", {"1", "2", "3", "4"}},
-                    AppendCase{"KeepsBlanks", " 1 \t2", {" 1 ", "2", ""}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(GridModel, ShrinkingColumnsDropsTheirTexts) {
-  GridModel grid;
-  fillGrid(grid, {"T0\tT1\tT2", "a\tb\tc"});
-  grid.setColumns(1);
-  grid.setColumns(3);
-  EXPECT_EQ(grid.text(1, 0), "a");
-  EXPECT_EQ(grid.text(1, 2), "");
-  EXPECT_EQ(grid.text(0, 1), "");
-}
-
-TEST(GridModel, OutOfRangeCellsReadEmptyAndIgnoreWrites) {
-  GridModel grid;
-  fillGrid(grid, {"T0\tT1", "a\tb"});
-  grid.setText(5, 0, "x");
-  grid.setText(1, 2, "x");
-  grid.setText(-1, 0, "x");
-  EXPECT_EQ(grid.text(5, 0), "");
-  EXPECT_EQ(grid.text(1, 2), "");
-  EXPECT_EQ(grid.columns(), 2);
-  EXPECT_EQ(grid.rows(), 2);
-}
-
-TEST(GridModel, ViewSeesTitlesAsHeaderAndOnlyVisibleDataRows) {
-  GridModel grid;
-  fillGrid(grid, {"Probe #\tX", "P1\t1", "P2\t2", "P3\t3", "P4\t4"});
+  fillGrid(grid, {"A\tB\tC"});
+  for (const char* row : {"1\t2\t3", "1", "1\t\t3", "1\t", "", " 1 \t2"})
+    grid.appendRow(QString::fromUtf8(row));
+  EXPECT_EQ(texts(grid, 0), "1|1|1|1|| 1 ");
+  EXPECT_EQ(texts(grid, 1), "2|||||2");
+  EXPECT_EQ(texts(grid, 2), "3||3|||");
+  grid.appendRow(u"1\t2\t3\t4");
+  EXPECT_EQ(grid.text(7, 3), "4");  // out of range before the row came
+  EXPECT_EQ(grid.text(9, 0) + grid.text(1, 4) + grid.text(-1, 0), "");
   grid.setRowHidden(2, true);
-  grid.setRowHidden(4, true);
-  EXPECT_EQ(grid.headerData(0, Qt::Horizontal, Qt::DisplayRole), "Probe #");
-  EXPECT_EQ(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole), "X");
-  EXPECT_EQ(shown(grid, 0), QStringList({"P1", "P3"}));
-  EXPECT_EQ(grid.gridRow(1), 3);
-  EXPECT_EQ(grid.viewRow(3), 1);
-  EXPECT_EQ(grid.viewRow(2), -1);
-  EXPECT_EQ(grid.viewRow(0), -1);
+  grid.setColumnHidden(1, true);
+  grid.clear();
+  EXPECT_EQ(std::pair(grid.rows(), grid.columns()), std::pair(8, 4));
+  EXPECT_EQ(texts(grid, 3) + grid.text(0, 0).toStdString(), "||||||");
+  EXPECT_FALSE(grid.isColumnHidden(1));
 }
 
-TEST(GridModel, SortKeepsTitleRowEqualOrderAndHiddenState) {
+// Stable; the title row stays and is what a view shows as the header;
+// rows keep their hidden state, which a view does not show.
+TEST(GridModel, SortAndWhatAViewSees) {
   GridModel grid;
   fillGrid(grid, {"Name\tKey", "a\t2", "b\t1", "c\t2", "d\t1", "e\t2"});
-  grid.setRowHidden(2, true);  // b
-  grid.setRowHidden(3, true);  // c
+  for (int r : {2, 3}) grid.setRowHidden(r, true);
   grid.sortByColumn(1);
-  EXPECT_EQ(grid.text(0, 0), "Name");
-  EXPECT_EQ(columnTexts(grid, 0), QStringList({"b", "d", "a", "c", "e"}));
-  EXPECT_EQ(hiddenRows(grid), QStringList({"b", "c"}));
-  EXPECT_EQ(shown(grid, 0), QStringList({"d", "a", "e"}));
-}
+  EXPECT_EQ(texts(grid, 0), "[b]|d|a|[c]|e");
+  EXPECT_EQ(texts(grid, 0, true), "d|a|e");
+  EXPECT_EQ(grid.headerData(0, Qt::Horizontal, Qt::DisplayRole), "Name");
+  EXPECT_EQ(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole), "Key");
+  EXPECT_EQ(std::tuple(grid.gridRow(1), grid.viewRow(3), grid.viewRow(4),
+                       grid.viewRow(0)),
+            std::tuple(3, 1, -1, -1));
 
-TEST(GridModel, SortReadsRegionalCoordinates) {
-  const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
-  GridModel grid;
+  // Coordinates are read in the default locale, the user's.
   fillGrid(grid, {"X Loc", "2,25", "-1,5", "10", "-10,5", "0,5"});
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   grid.sortByColumn(0);
-  EXPECT_EQ(columnTexts(grid, 0),
-            QStringList({"-10,5", "-1,5", "0,5", "2,25", "10"}));
+  QLocale::setDefault(QLocale::c());
+  EXPECT_EQ(texts(grid, 0), "-10,5|-1,5|0,5|2,25|10");
 }
 
-// Three stable passes, pin then number then prefix: ordered by prefix,
-// number, pin.
-TEST(GridModel, ThreePassSortOrdersByDesignator) {
+// beforeMove (which may cancel) then selectionChanged, once per real move.
+// The current row is a position: hiding and sorting leave it alone, and
+// fewer rows clamp it.
+TEST(GridModel, MovesOfTheCurrentCell) {
   GridModel grid;
-  fillGrid(grid, {"Probe #\tPrefix\tNumber\tPin", "1\tR\t10\t1", "2\tC\t2\t2",
-                  "3\tR\t2\t1", "4\tC\t10\t1", "5\tC\t2\t1", "6\t\t\t",
-                  "7\tC\t2\t1"});
-  grid.setRowHidden(4, true);
-  for (int c : {3, 2, 1}) grid.sortByColumn(c);
-  EXPECT_EQ(columnTexts(grid, 0),
-            QStringList({"6", "5", "7", "2", "4", "3", "1"}));
-  EXPECT_EQ(hiddenRows(grid), QStringList({"4"}));
-}
-
-TEST(GridModel, NumericSortPutsEqualProposalsSideBySide) {
-  GridModel grid;
-  fillGrid(grid, {"Proposed", "10", "", "2", "10", "12A", "", "1"});
-  grid.sortNumeric(0);
-  EXPECT_EQ(columnTexts(grid, 0),
-            QStringList({"1", "2", "10", "10", "", "", "12A"}));
-}
-
-TEST(GridModel, SortIgnoresBadColumnsAndTinyGrids) {
-  GridModel grid;
-  fillGrid(grid, {"K", "b", "a"});
-  grid.sortByColumn(3);
-  grid.sortByColumn(-1);
-  EXPECT_EQ(columnTexts(grid, 0), QStringList({"b", "a"}));
-  fillGrid(grid, {"K", "b"});
-  grid.sortByColumn(0);
-  EXPECT_EQ(columnTexts(grid, 0), QStringList({"b"}));
-}
-
-TEST(GridModel, ShrinkingRowsClampsCurrentRow) {
-  GridModel grid;
-  fillGrid(grid, {"T", "1", "2", "3", "4"});
+  fillGrid(grid, {"A\tB", "1\tz", "2\ty", "3\tx", "4\tw"});
+  grid.setCurrentCell(1, 0);
+  QStringList heard;
+  bool cancel = false;
+  QObject::connect(&grid, &GridModel::beforeMove,
+                   [&](int r0, int c0, int r1, int c1, bool* cancelMove) {
+                     EXPECT_EQ(grid.currentRow(), r0);  // not moved yet
+                     heard << QString::asprintf("%d,%d>%d,%d", r0, c0, r1, c1);
+                     *cancelMove = cancel;
+                   });
+  QObject::connect(&grid, &GridModel::selectionChanged,
+                   [&] { heard << QString::number(grid.currentRow()); });
+  EXPECT_TRUE(grid.setCurrentRow(1));  // the current cell: nothing happens
+  EXPECT_TRUE(grid.setCurrentCell(1, 0));
+  EXPECT_TRUE(grid.setCurrentRow(3));
+  EXPECT_TRUE(grid.setCurrentColumn(1));
+  cancel = true;
+  EXPECT_FALSE(grid.setCurrentRow(2));
+  cancel = false;
+  grid.setRowHidden(3, true);
+  grid.sortByColumn(1);
+  EXPECT_EQ(grid.currentRow(), 3);
+  EXPECT_TRUE(grid.setCurrentRow(0));  // the title row means none
+  EXPECT_TRUE(grid.setCurrentRow(9));  // so does a missing row
+  EXPECT_EQ(heard.join(' ').toStdString(),
+            "1,0>3,0 3 3,0>3,1 3 3,1>2,1 3,1>-1,1 -1");
   grid.setCurrentRow(4);
   grid.setRows(3);
   EXPECT_EQ(grid.currentRow(), 2);
@@ -166,97 +147,30 @@ TEST(GridModel, ShrinkingRowsClampsCurrentRow) {
   EXPECT_EQ(grid.currentRow(), -1);
 }
 
-class Notifications : public testing::Test {
- protected:
-  void SetUp() override {
-    fillGrid(grid, {"A\tB", "1\tx", "2\ty", "3\tz"});
-    grid.setCurrentCell(1, 0);
-    QObject::connect(&grid, &GridModel::beforeMove,
-                     [this](int r0, int c0, int r1, int c1, bool* cancel) {
-                       log << QString("before %1,%2 -> %3,%4 (now %5)")
-                                  .arg(r0)
-                                  .arg(c0)
-                                  .arg(r1)
-                                  .arg(c1)
-                                  .arg(grid.currentRow());
-                       *cancel = cancelMoves;
-                     });
-    QObject::connect(&grid, &GridModel::selectionChanged, [this] {
-      log << QString("selection %1").arg(grid.currentRow());
-    });
-  }
-
+// What a view hears: with redraw off one reset for everything once it is
+// back on; with redraw on single row changes in place.
+TEST(GridModel, Redraw) {
   GridModel grid;
-  QStringList log;
-  bool cancelMoves = false;
-};
+  fillGrid(grid, {"N\tK", "a\t3", "b\t2", "c\t1", "d\t0"});
+  QStringList heard;
+  QObject::connect(&grid, &GridModel::modelReset, [&] { heard << "reset"; });
+  QObject::connect(&grid, &GridModel::rowsInserted,
+                   [&](auto, int row) { heard << QString("+%1").arg(row); });
+  QObject::connect(&grid, &GridModel::rowsRemoved,
+                   [&](auto, int row) { heard << QString("-%1").arg(row); });
+  QObject::connect(&grid, &GridModel::dataChanged, [&] { heard << "cell"; });
+  QObject::connect(&grid, &GridModel::headerDataChanged,
+                   [&] { heard << "title"; });
+  grid.setRowHidden(3, true);
+  grid.setRowHidden(1, true);
+  grid.setRowHidden(3, false);
+  grid.appendRow(u"e");
+  grid.setText(3, 0, "C");
+  grid.setText(1, 0, "A");  // hidden: nothing to present
+  EXPECT_EQ(heard.join(' '), "-2 -0 +1 +3 cell");
+  EXPECT_EQ(texts(grid, 0, true), "b|C|d|e");
 
-TEST_F(Notifications, CodeMoveRaisesBeforeMoveThenSelectionOnce) {
-  EXPECT_TRUE(grid.setCurrentRow(3));
-  EXPECT_EQ(log, QStringList({"before 1,0 -> 3,0 (now 1)", "selection 3"}));
-}
-
-TEST_F(Notifications, SettingTheCurrentCellAgainRaisesNothing) {
-  EXPECT_TRUE(grid.setCurrentRow(1));
-  EXPECT_TRUE(grid.setCurrentCell(1, 0));
-  EXPECT_TRUE(grid.setCurrentColumn(7));  // out of range: column stays
-  EXPECT_TRUE(log.isEmpty());
-}
-
-TEST_F(Notifications, ColumnMoveIsACellMove) {
-  grid.setCurrentColumn(1);
-  EXPECT_EQ(log, QStringList({"before 1,0 -> 1,1 (now 1)", "selection 1"}));
-}
-
-TEST_F(Notifications, CancelKeepsTheCurrentCell) {
-  cancelMoves = true;
-  EXPECT_FALSE(grid.setCurrentRow(2));
-  EXPECT_EQ(grid.currentRow(), 1);
-  EXPECT_EQ(log, QStringList({"before 1,0 -> 2,0 (now 1)"}));
-}
-
-TEST_F(Notifications, TitleOrMissingRowMeansNone) {
-  grid.setCurrentRow(0);
-  EXPECT_EQ(grid.currentRow(), -1);
-  grid.setCurrentRow(9);  // already none
-  EXPECT_EQ(log, QStringList({"before 1,0 -> -1,0 (now 1)", "selection -1"}));
-}
-
-TEST_F(Notifications, HiddenCurrentRowStaysCurrent) {
-  grid.setCurrentRow(2);
-  log.clear();
-  grid.setRowHidden(2, true);
-  grid.sortByColumn(1);
-  EXPECT_EQ(grid.currentRow(), 2);
-  EXPECT_TRUE(log.isEmpty());
-}
-
-// Counts what a view would hear.
-struct QtSignals {
-  explicit QtSignals(GridModel& grid) {
-    QObject::connect(&grid, &GridModel::modelReset, [this] { ++resets; });
-    QObject::connect(
-        &grid, &GridModel::rowsInserted,
-        [this](const QModelIndex&, int first, int) { inserted << first; });
-    QObject::connect(
-        &grid, &GridModel::rowsRemoved,
-        [this](const QModelIndex&, int first, int) { removed << first; });
-    QObject::connect(&grid, &GridModel::dataChanged, [this] { ++changed; });
-    QObject::connect(&grid, &GridModel::headerDataChanged,
-                     [this] { ++changed; });
-  }
-  int total() const {
-    return resets + int(inserted.size() + removed.size()) + changed;
-  }
-  int resets = 0;
-  QList<int> inserted, removed;
-  int changed = 0;
-};
-
-TEST(GridModel, RedrawOffBatchesChangesIntoOneReset) {
-  GridModel grid;
-  fillGrid(grid, {"N\tK", "a\t3"});
-  QtSignals heard(grid);
+  heard.clear();
   grid.setRedraw(Redraw::Off);
   for (int i = 0; i < 50; ++i)
     grid.appendRow(QString("r%1\t%2").arg(i).arg(i % 7));
@@ -265,77 +179,38 @@ TEST(GridModel, RedrawOffBatchesChangesIntoOneReset) {
   grid.setText(2, 0, "first");
   grid.sortByColumn(1);
   grid.setBooleanColumn(1);
-  EXPECT_EQ(heard.total(), 0);
-  EXPECT_EQ(grid.rowCount(), 1);  // the Qt face still shows the old grid
+  EXPECT_EQ(grid.rowCount(), 4);  // the Qt face still shows the old grid
   grid.setRedraw(Redraw::On);
-  EXPECT_EQ(heard.resets, 1);
-  EXPECT_EQ(heard.total(), 1);
-  EXPECT_EQ(grid.rowCount(), grid.rows() - 1 - hiddenRows(grid).size());
   grid.setRedraw(Redraw::Off);
   grid.setRedraw(Redraw::On);  // nothing changed, nothing to present
-  EXPECT_EQ(heard.total(), 1);
-}
+  EXPECT_EQ(heard.join(' '), "reset");
+  EXPECT_EQ(grid.rowCount(), 27);  // 55 data rows, every other one hidden
 
-TEST(GridModel, RedrawOnPresentsSingleRowChangesInPlace) {
-  GridModel grid;
-  fillGrid(grid, {"N", "a", "b", "c", "d"});
-  QtSignals heard(grid);
-  grid.setRowHidden(3, true);
-  grid.setRowHidden(1, true);
-  grid.setRowHidden(3, false);
-  grid.appendRow(u"e");
-  grid.setText(3, 0, "C");
-  grid.setText(1, 0, "A");  // hidden: nothing to present
-  EXPECT_EQ(heard.resets, 0);
-  EXPECT_EQ(heard.removed, QList<int>({2, 0}));
-  EXPECT_EQ(heard.inserted, QList<int>({1, 3}));
-  EXPECT_EQ(heard.changed, 1);
-  EXPECT_EQ(shown(grid, 0), QStringList({"b", "C", "d", "e"}));
-}
-
-TEST(GridModel, StaleViewRowsReadEmptyWhileRedrawIsOff) {
-  GridModel grid;
-  fillGrid(grid, {"N\tK", "a\t1", "b\t2", "c\t3"});
+  // Rows and columns gone while redraw is off read empty until it is on.
   grid.setRedraw(Redraw::Off);
   grid.setRows(1);
   grid.setColumns(1);
-  ASSERT_EQ(grid.rowCount(), 3);
-  EXPECT_FALSE(grid.data(grid.index(2, 1), Qt::DisplayRole).isValid());
+  ASSERT_EQ(grid.rowCount(), 27);
+  EXPECT_FALSE(grid.data(grid.index(26, 1), Qt::DisplayRole).isValid());
   EXPECT_EQ(grid.gridRow(0), -1);
   grid.setRedraw(Redraw::On);
   EXPECT_EQ(grid.rowCount(), 0);
   EXPECT_EQ(grid.columnCount(), 1);
 }
 
-TEST(GridModel, BooleanColumnShowsOnlyOneAsTicked) {
+// A check box, ticked exactly by "1", that the view cannot toggle.
+TEST(GridModel, BooleanColumn) {
   GridModel grid;
   fillGrid(grid, {"Wired\tProbe #", "1\tP1", "0\tP2", "\tP3", "-1\tP4"});
   grid.setBooleanColumn(0);
-  QList<int> states;
   for (int v = 0; v < 4; ++v) {
     const QModelIndex index = grid.index(v, 0);
-    EXPECT_FALSE(grid.data(index, Qt::DisplayRole).isValid());
-    EXPECT_FALSE(grid.flags(index) & Qt::ItemIsUserCheckable);
-    states << grid.data(index, Qt::CheckStateRole).toInt();
+    EXPECT_FALSE(grid.data(index, Qt::DisplayRole).isValid() ||
+                 grid.flags(index) & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(grid.data(index, Qt::CheckStateRole),
+              v ? Qt::Unchecked : Qt::Checked);
   }
-  EXPECT_EQ(states, QList<int>({Qt::Checked, Qt::Unchecked, Qt::Unchecked,
-                                Qt::Unchecked}));
   EXPECT_FALSE(grid.data(grid.index(0, 1), Qt::CheckStateRole).isValid());
-}
-
-TEST(GridModel, ClearEmptiesCellsAndShowsEverythingKeepingShape) {
-  GridModel grid;
-  fillGrid(grid, {"A\tB\tC", "1\t2\t3", "4\t5\t6"});
-  grid.setRowHidden(2, true);
-  grid.setColumnHidden(1, true);
-  grid.clear();
-  EXPECT_EQ(grid.rows(), 3);
-  EXPECT_EQ(grid.columns(), 3);
-  EXPECT_EQ(grid.text(0, 0), "");
-  EXPECT_EQ(grid.text(2, 2), "");
-  EXPECT_FALSE(grid.isRowHidden(2));
-  EXPECT_FALSE(grid.isColumnHidden(1));
-  EXPECT_EQ(grid.rowCount(), 2);
 }
 
 }  // namespace

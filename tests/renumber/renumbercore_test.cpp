@@ -11,228 +11,113 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace lw;
 using namespace lw::test;
+using testing::HasSubstr;
 
 namespace {
 
-struct ProposalCase {
-  const char* sufix;
-  const char* proposal;
-};
-
-class Proposal : public testing::TestWithParam<ProposalCase> {};
-
-TEST_P(Proposal, TakesWhatFollowsTheFirstNonDigit) {
-  EXPECT_EQ(proposeProbeNumber(QString::fromUtf8(GetParam().sufix)),
-            QString::fromUtf8(GetParam().proposal));
+std::string column(const GridModel& grid, int c) {
+  return columnTexts(grid, c).join('|').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sufixes, Proposal,
-    testing::Values(ProposalCase{"12", "12"}, ProposalCase{"100", "100"},
-                    ProposalCase{"1.5", "5"}, ProposalCase{"10-3", "3"},
-                    ProposalCase{"12A", "12A"}, ProposalCase{"", ""},
-                    ProposalCase{"7", "7"}, ProposalCase{"A12", "12"},
-                    ProposalCase{"1.2.3", "2.3"}, ProposalCase{"7-", "7-"},
-                    ProposalCase{"1-", "1-"}, ProposalCase{"-", "-"},
-                    ProposalCase{"1--2", "-2"}));
-
-// A rename grid whose proposal column holds `proposals`, other cells empty.
-void fillProposals(GridModel& grid, const QStringList& proposals) {
-  grid.setColumns(rename_grid::kColumns);
-  grid.setRows(int(proposals.size()) + 1);
-  grid.setText(0, rename_grid::kProposed, QStringLiteral("Proposed Probe #"));
-  for (int i = 0; i < proposals.size(); ++i)
-    grid.setText(i + 1, rename_grid::kProposed, proposals[i]);
+// Cells of a row, hidden columns in brackets.
+std::string row(const GridModel& grid, int r) {
+  QStringList cells;
+  for (int c = 0; c < grid.columns(); ++c)
+    cells << (grid.isColumnHidden(c) ? "[" + grid.text(r, c) + "]"
+                                     : grid.text(r, c));
+  return cells.join('|').toStdString();
 }
 
-struct DuplicateCase {
-  QStringList proposals;  // already in grid order
-  int count;
-};
+// The proposal is what follows the first non-digit, unless that is the
+// last character. Duplicates are equal neighbours, exactly; sorting by
+// proposal in numeric order (numbers by value, then texts) puts equal
+// proposals together.
+TEST(Proposals, ProposedCountedAndSorted) {
+  const char* cases[][2] = {{"12", "12"},  {"100", "100"}, {"1.5", "5"},
+                            {"10-3", "3"}, {"12A", "12A"}, {"", ""},
+                            {"7", "7"},    {"A12", "12"},  {"1.2.3", "2.3"},
+                            {"7-", "7-"},  {"1-", "1-"},   {"-", "-"},
+                            {"1--2", "-2"}};
+  for (const auto& [sufix, proposal] : cases)
+    EXPECT_EQ(proposeProbeNumber(sufix), proposal) << sufix;
 
-class Duplicates : public testing::TestWithParam<DuplicateCase> {};
-
-TEST_P(Duplicates, CountsNeighboursOnly) {
+  const std::pair<const char*, int> duplicates[] = {
+      {"5", 0},   {"1|2|10", 0},    {"10|10", 1},
+      {"||", 2},  {"3|3|3|4|4", 3}, {"1|2|1", 0},
+      {"a|A", 0}, {"12|012", 0},    {"10|2||12A|1|012||10|12", 0}};
   GridModel grid;
-  fillProposals(grid, GetParam().proposals);
-  EXPECT_EQ(countDuplicateProposals(grid), GetParam().count);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Grids, Duplicates,
-    testing::Values(DuplicateCase{{}, 0}, DuplicateCase{{"5"}, 0},
-                    DuplicateCase{{"1", "2", "10"}, 0},
-                    DuplicateCase{{"10", "10"}, 1},
-                    DuplicateCase{{"", "", ""}, 2},
-                    DuplicateCase{{"3", "3", "3", "4", "4"}, 3},
-                    DuplicateCase{{"1", "2", "1"}, 0},
-                    DuplicateCase{{"a", "A"}, 0},
-                    DuplicateCase{{"12", "012"}, 0}));
-
-TEST(Duplicates, WithoutAnyRowsTheCountIsZero) {
-  GridModel grid;
-  EXPECT_EQ(countDuplicateProposals(grid), 0);
-}
-
-TEST(Duplicates, MessageStartsWithTheCount) {
-  EXPECT_EQ(duplicateProposalsMessage(1),
-            QString("1 Duplicate Probe Name(s) Found"));
-  EXPECT_EQ(duplicateProposalsMessage(12),
-            QString("12 Duplicate Probe Name(s) Found"));
-}
-
-TEST(SortByProposal, NumbersByValueThenTextsWithEqualTextsTogether) {
-  GridModel grid;
-  fillProposals(grid, {"10", "2", "", "12A", "1", "012", "", "10", "12"});
+  EXPECT_EQ(countDuplicateProposals(grid), 0);  // not even a title row
+  for (const auto& [proposals, count] : duplicates) {
+    grid.setRows(1);
+    for (const QString& p : QString(proposals).split('|'))
+      grid.appendRow("\t\t\t\t\t\t" + p);  // the proposal column
+    EXPECT_EQ(countDuplicateProposals(grid), count) << proposals;
+  }
   sortByProposal(grid);
-  EXPECT_EQ(columnTexts(grid, rename_grid::kProposed),
-            (QStringList{"1", "2", "10", "10", "012", "12", "", "", "12A"}));
+  EXPECT_EQ(column(grid, rename_grid::kProposed), "1|2|10|10|012|12|||12A");
   EXPECT_EQ(grid.currentColumn(), rename_grid::kProposed);
   EXPECT_EQ(countDuplicateProposals(grid), 2);
+  EXPECT_EQ(duplicateProposalsMessage(12), "12 Duplicate Probe Name(s) Found");
 }
 
-// A probe grid of `rows` probes: row r has name "P<r>", RefDes "R<r>-1",
-// prefix "R", number "<r>", pin "1", data position "<100 + r>".
-void fillProbeGrid(GridModel& grid, int rows) {
-  grid.setColumns(probe_grid::kFirstAttribute + 1);
-  grid.setRows(rows + 1);
-  grid.setText(0, probe_grid::kProbe, QStringLiteral("Probe #"));
-  for (int r = 1; r <= rows; ++r) {
-    const QString n = QString::number(r);
-    grid.setText(r, probe_grid::kProbe, "P" + n);
-    grid.setText(r, probe_grid::kRefDes, "R" + n + "-1");
-    grid.setText(r, probe_grid::kPrefix, "R");
-    grid.setText(r, probe_grid::kNumber, n);
-    grid.setText(r, probe_grid::kPin, "1");
-    grid.setText(r, probe_grid::kDataPosition, QString::number(100 + r));
-    grid.setText(r, probe_grid::kSurface, r % 2 ? "T" : "B");
-    grid.setText(r, probe_grid::kFirstAttribute, "attribute");
+// A probe grid with a row for each "prefix number pin" designator: probe
+// "P<r>" with data position "10<r>" in row r.
+void fillProbeGrid(GridModel& grid, const QStringList& designators) {
+  grid.setRows(0);
+  grid.appendRow(u"\tProbe #\t\t\t\t\t\t\tRefDes\t\t\t\tPrefix\tNumber\tPin");
+  for (int r = 1; r <= designators.size(); ++r) {
+    const QStringList d = designators[r - 1].split(' ');
+    grid.appendRow(QString("\tP%1\t\t\t\t\t\t\t%2%3-%4\t\t\t10%1\t%2\t%3\t%4")
+                       .arg(QString::number(r), d[0], d[1], d[2]));
   }
 }
 
-TEST(RenameGrid, CopiesEveryProbeRowWithItsHelperColumnsHidden) {
-  GridModel probes;
-  fillProbeGrid(probes, 3);
+// Every probe row, hidden ones too, the helper columns hidden; the renames
+// take each row's data position and proposal, and a data position that
+// is no number is reported with its probe.
+TEST(RenameGrid, CopiesEveryProbeRowAndGivesItsRename) {
+  GridModel probes, grid;
+  fillProbeGrid(probes, {"R 1 1", "R 2 1", "R 3 1"});
   probes.setRowHidden(2, true);  // the other surface
-  GridModel grid;
-  grid.setRows(9);  // whatever was there before goes
+  grid.setRows(9);               // whatever was there before goes
   buildRenameGrid(grid, probes);
+  EXPECT_EQ(row(grid, 0),
+            "Current #|Target RefDes|[Target Prefix]|[Target Sufix]|[Pin]|"
+            "[Probe Data Position]|Proposed Probe #");
+  ASSERT_TRUE(grid.rows() == 4 && !grid.isRowHidden(2));
+  EXPECT_EQ(row(grid, 2), "P2|R2-1|[R]|[2]|[1]|[102]|");
+  proposeProbeNumbers(grid);
+  EXPECT_EQ(column(grid, rename_grid::kProposed), "1|2|3");
+  const std::vector<ProbeRename> renames = probeRenames(grid);
+  ASSERT_EQ(renames.size(), 3u);
+  EXPECT_EQ(QString::number(renames[1].dataPosition) + renames[1].name, "1022");
+  grid.setText(2, rename_grid::kDataPosition, "x7");
+  EXPECT_THAT([&] { probeRenames(grid); },
+              testing::ThrowsMessage<Error>(
+                  testing::AllOf(HasSubstr("Probe P2 "), HasSubstr("\"x7\""))));
 
-  ASSERT_EQ(grid.rows(), 4);
-  ASSERT_EQ(grid.columns(), rename_grid::kColumns);
-  QStringList titles;
-  for (int c = 0; c < grid.columns(); ++c) titles << grid.text(0, c);
-  EXPECT_EQ(titles, (QStringList{"Current #", "Target RefDes", "Target Prefix",
-                                 "Target Sufix", "Pin", "Probe Data Position",
-                                 "Proposed Probe #"}));
-  const QStringList row2{"P2", "R2-1", "R", "2", "1", "102", ""};
-  for (int c = 0; c < grid.columns(); ++c)
-    EXPECT_EQ(grid.text(2, c), row2[c]) << c;
-  for (int c = 0; c < grid.columns(); ++c)
-    EXPECT_EQ(grid.isColumnHidden(c), c >= 2 && c <= 5) << c;
-  for (int r = 1; r < grid.rows(); ++r) EXPECT_FALSE(grid.isRowHidden(r));
-}
-
-TEST(RenameGrid, EmptyProbeGridGivesTitlesOnly) {
-  GridModel probes;
-  GridModel grid;
-  buildRenameGrid(grid, probes);
-  EXPECT_EQ(grid.rows(), 1);
-  EXPECT_EQ(grid.text(0, rename_grid::kProposed), QString("Proposed Probe #"));
+  buildRenameGrid(grid, GridModel());  // an empty probe grid: titles only
   proposeProbeNumbers(grid);
   sortByProposal(grid);
-  EXPECT_EQ(countDuplicateProposals(grid), 0);
-  EXPECT_TRUE(probeRenames(grid).empty());
+  EXPECT_TRUE(grid.rows() == 1 && countDuplicateProposals(grid) == 0 &&
+              probeRenames(grid).empty());
 }
 
-TEST(RenameGrid, TargetReferenceOrderIsPrefixNumberPin) {
-  GridModel grid;
-  grid.setColumns(rename_grid::kColumns);
-  grid.appendRow(
-      u"Current #\tTarget RefDes\tTarget Prefix\tTarget Sufix\tPin\t"
-      u"Probe Data Position\tProposed Probe #");
-  for (const char16_t* row :
-       {u"1\tC10-2\tC\t10\t2", u"2\tR1-1\tR\t1\t1", u"3\tC2-10\tC\t2\t10",
-        u"4\tC10-1\tC\t10\t1", u"5\tC2-1\tC\t2\t1", u"6\tC2-2\tC\t2\t2"})
-    grid.appendRow(row);
+// The renumbering lists the probes in the order the probe grid's RefDes
+// sort shows them.
+TEST(RenameGrid, TargetOrderIsTheProbeGridsReferenceOrder) {
+  GridModel probes, grid;
+  fillProbeGrid(probes, {"C 10 2", "R 1 1", "C 2 10", "C 10 1", "C 2 2"});
+  buildRenameGrid(grid, probes);
   sortByTargetReference(grid);
-  EXPECT_EQ(columnTexts(grid, rename_grid::kTargetRefDes),
-            (QStringList{"C2-1", "C2-2", "C2-10", "C10-1", "C10-2", "R1-1"}));
-}
-
-TEST(RenameGrid, RenamesTakeDataPositionAndProposal) {
-  GridModel probes;
-  fillProbeGrid(probes, 2);
-  GridModel grid;
-  buildRenameGrid(grid, probes);
-  proposeProbeNumbers(grid);
-  const std::vector<ProbeRename> renames = probeRenames(grid);
-  ASSERT_EQ(renames.size(), 2u);
-  EXPECT_EQ(renames[1].dataPosition, 102);
-  EXPECT_EQ(renames[1].name, QString("2"));
-}
-
-TEST(RenameGrid, ADataPositionThatIsNoNumberIsReported) {
-  GridModel probes;
-  fillProbeGrid(probes, 2);
-  probes.setText(2, probe_grid::kDataPosition, "x7");
-  GridModel grid;
-  buildRenameGrid(grid, probes);
-  try {
-    probeRenames(grid);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_TRUE(e.message().contains("P2")) << e.what();
-    EXPECT_TRUE(e.message().contains("x7")) << e.what();
-  }
-}
-
-struct NameCase {
-  const char* name;
-  std::optional<Compression> compression;
-};
-
-class SaveName : public testing::TestWithParam<NameCase> {};
-
-TEST_P(SaveName, OnlyVdOrVdzAfterTheLastDot) {
-  EXPECT_EQ(compressionForName(QString::fromUtf8(GetParam().name)),
-            GetParam().compression);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, SaveName,
-    testing::Values(NameCase{"board.vd", Compression::None},
-                    NameCase{"board.Vd", Compression::None},
-                    NameCase{"/tmp/x/board.VD", Compression::None},
-                    NameCase{"board.vdz", Compression::Gzip},
-                    NameCase{"board.VDZ", Compression::Gzip},
-                    NameCase{"board.vDz", Compression::Gzip},
-                    NameCase{"board.txt.vd", Compression::None},
-                    NameCase{"board", std::nullopt},
-                    NameCase{"board.txt", std::nullopt},
-                    NameCase{"board.vd.txt", std::nullopt},
-                    NameCase{"board.", std::nullopt},
-                    NameCase{"board.vdx", std::nullopt},
-                    NameCase{"board.vd ", std::nullopt},
-                    NameCase{"/tmp/a.b/board", std::nullopt},
-                    NameCase{"/tmp/a.vd/board", std::nullopt},
-                    NameCase{"C:\\a.b\\board", std::nullopt},
-                    NameCase{"vd", std::nullopt}, NameCase{"", std::nullopt}));
-
-TEST(FindPcbSelectArgument, FirstVisiblePcbFileInFileOrder) {
-  Board board;
-  board.files = {{1, "panel", false, true, 3, 0},
-                 {2, "hidden pcb", true, false, 4, 0},
-                 {3, "pcb", true, true, 7, 0},
-                 {4, "second pcb", true, true, 9, 0}};
-  EXPECT_EQ(findPcbSelectArgument(BoardDocument(board)), 7);
-  board.files.erase(board.files.begin() + 2, board.files.end());
-  EXPECT_EQ(findPcbSelectArgument(BoardDocument(board)), 0);
-  EXPECT_EQ(findPcbSelectArgument(BoardDocument()), 0);
+  sortByReference(probes, "Prefix", "Number", "Pin");
+  EXPECT_EQ(column(grid, rename_grid::kCurrent),
+            column(probes, probe_grid::kProbe));
 }
 
 // Data position of each probe, in board order.
@@ -244,117 +129,76 @@ std::vector<int> probePositions(const Board& board) {
   return positions;
 }
 
-const Attribute* refName(const Board& board, int position) {
-  return board.entities[size_t(position)].attribute(
-      board.keywordIndex("REFNAME"));
-}
-
-TEST(ApplyProbeNames, NameAndRefNameAgreeAndDisplayRecordsStay) {
-  const Board before = boardWithProbesOn(
-      {{"1", "TP12"}, {"2", "TP3"}, {"3", "TP7", "1", Side::Top, false}});
-  BoardDocument doc(before);
-  const std::vector<int> at = probePositions(before);
-  applyProbeNames(doc, {{at[0], "12"}, {at[1], "3"}, {at[2], "7"}});
-
-  const Board& after = doc.board();
-  const QStringList names{"12", "3", "7"};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(after.entities[size_t(at[i])].name, names[i]);
-    const Attribute* a = refName(after, at[i]);
-    ASSERT_NE(a, nullptr) << i;
-    EXPECT_EQ(a->value, names[i]);
-  }
-  EXPECT_EQ(refName(after, at[0])->display, displayFor(0));
-  EXPECT_EQ(refName(after, at[1])->display, displayFor(1));
-  EXPECT_TRUE(refName(after, at[2])->display.isZero());  // it had none
-
-  // Nothing else moved: put the old names and values back and compare.
-  Board restored = after;
-  for (int i = 0; i < 3; ++i) {
-    Entity& e = restored.entities[size_t(at[i])];
-    e.name = before.entities[size_t(at[i])].name;
-    e.attributes = before.entities[size_t(at[i])].attributes;
-  }
-  EXPECT_EQ(restored, before);
-}
-
+// A document that does not know "REFNAME" learns it.
 TEST(ApplyProbeNames, RegistersRefNameWhenTheDocumentDoesNotKnowIt) {
   BoardDocument doc(boardWithProbesOn({{"1", "TP4", "1", Side::Top, false}}));
   ASSERT_EQ(doc.lookUpKeyword("REFNAME"), 0);
   const int at = probePositions(doc.board())[0];
   applyProbeNames(doc, {{at, "4"}});
-  ASSERT_GT(doc.lookUpKeyword("REFNAME"), 0);
-  EXPECT_EQ(refName(doc.board(), at)->value, QString("4"));
+  const Attribute& a = doc.board().entities[size_t(at)].attributes.back();
+  EXPECT_EQ(a.keyword, doc.lookUpKeyword("REFNAME"));
+  EXPECT_EQ(a.value, "4");
 }
 
-TEST(ApplyProbeNames, APositionThatIsNoProbeOfThePcbFileIsRefused) {
-  Board board = boardWithProbesOn({{"1", "TP4"}, {"2", "TP5"}});
-  board.files.push_back({2, "other", true, false, 8, 0});
-  const int other = int(board.entities.size());
-  board.entities.push_back(board.entities[size_t(probePositions(board)[0])]);
-  board.entities.back().file = 2;
-  const int pin = 1;  // the first component's pin
-  ASSERT_EQ(board.entities[pin].kind, EntityKind::Pin);
-
-  for (int position : {pin, -1, int(board.entities.size()), other}) {
-    BoardDocument doc(board);
-    try {
-      applyProbeNames(doc, {{position, "99"}});
-      ADD_FAILURE() << "renamed position " << position;
-    } catch (const Error& e) {
-      EXPECT_TRUE(e.message().contains(QString::number(position))) << e.what();
-    }
-  }
-}
-
-class WriteRenumbered : public testing::Test {
- protected:
-  QString path(const QString& name) const { return mDir.filePath(name); }
-  QTemporaryDir mDir{QDir::tempPath() + "/renumber test XXXXXX"};
-};
-
-QByteArray headOf(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.read(2) : QByteArray();
-}
-
-TEST_F(WriteRenumbered, WritesTheRenamedDocumentAndKeepsIt) {
-  const Board before = boardWithProbesOn({{"1", "TP12"}, {"2", "TP3"}});
-  BoardDocument doc(before);
-  const std::vector<int> at = probePositions(before);
-  const QString file = path("new board.vdz");
-  writeRenumberedDocument(doc, {{at[0], "12"}, {at[1], "3"}}, file,
-                          Compression::Gzip);
-  EXPECT_EQ(headOf(file), QByteArray("\x1f\x8b"));
-  EXPECT_EQ(readBoard(file), doc.board());
-  EXPECT_EQ(doc.board().entities[size_t(at[0])].name, QString("12"));
-  EXPECT_NE(doc.board(), before);
-}
-
-TEST_F(WriteRenumbered, AFailedWriteLeavesTheDocumentAsItWas) {
-  const Board before = boardWithProbesOn({{"1", "TP12"}});
-  BoardDocument doc(before);
-  const QString file = path("missing folder/board.vd");
+// The message of the Error that writing throws, or "written".
+std::string written(BoardDocument& doc, const std::vector<ProbeRename>& renames,
+                    const QString& file) {
   try {
-    writeRenumberedDocument(doc, {{probePositions(before)[0], "12"}}, file,
-                            Compression::None);
-    FAIL() << "no error";
+    writeRenumberedDocument(doc, renames, file, *compressionForName(file));
   } catch (const Error& e) {
-    EXPECT_TRUE(e.message().contains(file)) << e.what();
+    return e.what();
   }
-  EXPECT_EQ(doc.board(), before);
+  return "written";
 }
 
-TEST_F(WriteRenumbered, AFailedRenameWritesNothing) {
-  const Board before = boardWithProbesOn({{"1", "TP12"}, {"2", "TP3"}});
+// Only once the file is written does the renamed copy replace the
+// document. The probes renamed are those of the first visible PCB file; a
+// position that is no probe of it (a pin, out of range, a probe of the
+// hidden PCB file before it) is refused by number, and a failed write
+// names the file: then nothing is written or changed. Names and "REFNAME"
+// agree; display records stay (a probe without one gets a zero record)
+// and nothing else changes.
+TEST(WriteRenumbered, WritesTheRenamedDocumentOrNothing) {
+  const QTemporaryDir dir(QDir::tempPath() + "/renumber test XXXXXX");
+  Board before = boardWithProbesOn(
+      {{"1", "TP12"}, {"2", "TP3"}, {"3", "TP7", "1", Side::Top, false}});
+  const std::vector<int> at = probePositions(before);
+  const int other = int(before.entities.size());
+  before.files.insert(before.files.begin(), {2, "hidden", true, false, 8, 0});
+  before.files.push_back({3, "second", true, true, 9, 0});
+  before.entities.push_back(before.entities[size_t(at[0])]);
+  before.entities.back().file = 2;
+  ASSERT_EQ(before.entities[1].kind, EntityKind::Pin);
   BoardDocument doc(before);
-  const QString file = path("board.vd");
-  EXPECT_THROW(writeRenumberedDocument(
-                   doc, {{probePositions(before)[0], "12"}, {0, "3"}}, file,
-                   Compression::None),
-               Error);
+  const QString file = dir.filePath("board.vd");
+  for (int position : {1, -1, other + 1, other})
+    EXPECT_THAT(written(doc, {{at[0], "12"}, {position, "3"}}, file),
+                HasSubstr("position " + std::to_string(position) + " "));
   EXPECT_FALSE(QFile::exists(file));
+  const QString missing = dir.filePath("missing folder/board.vd");
+  EXPECT_THAT(written(doc, {{at[0], "12"}}, missing),
+              HasSubstr(missing.toStdString()));
   EXPECT_EQ(doc.board(), before);
+  EXPECT_EQ(findPcbSelectArgument(BoardDocument()), 0);  // no PCB file
+
+  const QString packed = dir.filePath("new board.vdz");
+  ASSERT_EQ(written(doc, {{at[0], "12"}, {at[1], "3"}, {at[2], "7"}}, packed),
+            "written");
+  QFile bytes(packed);
+  ASSERT_TRUE(bytes.open(QIODevice::ReadOnly));
+  EXPECT_EQ(bytes.read(2), "\x1f\x8b");
+  EXPECT_EQ(readBoard(packed), doc.board());
+  Board restored = doc.board();
+  for (int i = 0; i < 3; ++i) {
+    Entity& e = restored.entities[size_t(at[i])];
+    const Attribute* a = e.attribute(restored.keywordIndex("REFNAME"));
+    ASSERT_NE(a, nullptr) << i;
+    EXPECT_EQ(a->value + '|' + e.name, QString("12|12 3|3 7|7").split(' ')[i]);
+    EXPECT_EQ(a->display, i < 2 ? displayFor(i) : DisplayRecord{});
+    e.name = before.entities[size_t(at[i])].name;
+    e.attributes = before.entities[size_t(at[i])].attributes;
+  }
+  EXPECT_EQ(restored, before);
 }
 
 }  // namespace
