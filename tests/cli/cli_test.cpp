@@ -4,6 +4,7 @@
 #include "cli.h"
 #include "boardgenerator.h"
 #include "boardio.h"
+#include "ipc356import.h"
 
 #include <gtest/gtest.h>
 
@@ -189,11 +190,20 @@ TEST_F(CliTest, ImportWritesTheBoardAndSummarises) {
   EXPECT_EQ(cli({"validate", out}).status, kExitOk);  // it has probes
 }
 
-// The bundled demo, plain and compressed, is one board that can be loaded.
-TEST(BundledDemo, IsOneBoardThatLoomwrightCanLoad) {
+// The bundled demo, plain and compressed, is the shared MinnowBoard netlist
+// imported with probes on both sides, and it can be loaded.
+TEST(BundledDemo, IsTheImportedRealBoard) {
   const QString demo = LW_SOURCE_ROOT "/examples/demo.vd";
   EXPECT_EQ(readBoard(demo), readBoard(demo + "z"));
   EXPECT_EQ(cli({"validate", demo}).status, kExitOk);
+  const QString source = LW_SOURCE_ROOT
+      "/../shared/boards/ipc356/"
+      "MinnowBoard-org_design-files_MinnowMax_RevA1_IPC356A.ipc";
+  if (!QFile::exists(source)) GTEST_SKIP() << "no shared boards beside us";
+  ImportOptions options;
+  options.side = ProbeSide::Both;
+  EXPECT_EQ(readBoard(demo), importIpc356(source, options).board)
+      << "rewrite them: cmake --build BUILD --target demo-boards";
 }
 
 }  // namespace

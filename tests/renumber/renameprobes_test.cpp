@@ -5,10 +5,10 @@
 
 #include "gridclicks.h"
 #include "gridtexts.h"
+#include "probeboard.h"
 #include "qtestmain.h"
 #include "renamegrid.h"
 #include "renameprobesdialog.h"
-#include "renumberboard.h"
 #include "tempfolder.h"
 #include "testhost.h"
 #include "testrows.h"

@@ -2,8 +2,8 @@
 // grid, the name-to-format rule and the renamed document.
 
 #include "gridtexts.h"
+#include "probeboard.h"
 #include "renamegrid.h"
-#include "renumberboard.h"
 #include "renumberdocument.h"
 
 #include "probetable.h"

@@ -19,13 +19,6 @@ QString stored(BoardDocument& doc, const char* name) {
   return doc.attributeValue(doc.lookUpKeyword(name));
 }
 
-void storeTexts(BoardDocument& doc,
-                const std::vector<std::pair<const char*, const char*>>& texts) {
-  doc.selectDocumentAttributes();
-  for (const auto& [name, text] : texts)
-    doc.setAttributeValue(doc.registerKeyword(name), text);
-}
-
 TEST(WiringSettings, StoredInTheirTextForms) {
   WiringSettings s;
   s.zoomLevel = 8;
@@ -52,82 +45,41 @@ TEST(WiringSettings, StoredInTheirTextForms) {
   EXPECT_EQ(restoreWiringSettings(doc, WiringSettings{}), s);
 }
 
-struct RestoreCase {
-  const char* name;
-  std::vector<std::pair<const char*, const char*>> texts;
-  WiringSettings expected;
-};
-
-WiringSettings with(void (*change)(WiringSettings&)) {
-  WiringSettings s;
-  change(s);
-  return s;
+TEST(WiringSettings, RestoreReadsInOrderUntilAValueDoesNotRead) {
+  constexpr Qt::CheckState on = Qt::Checked, off = Qt::Unchecked,
+                           grey = Qt::PartiallyChecked;
+  const char* const names[] = {"WIRING_ZOOM_LEVEL",     "WIRING_SURFACE_TOP",
+                               "WIRING_SURFACE_BOTTOM", "WIRING_MECH",
+                               "WIRING_TOOLING",        "WIRING_FIDUCIALS",
+                               "WIRING_VIAS",           "WIRING_COMPS",
+                               "WIRING_PINS",           "WIRING_ROT"};
+  const struct {
+    std::array<const char*, 10> texts;  // in stored order; null: absent
+    WiringSettings expected;
+  } cases[] = {
+      {{}, {}},  // never saved: nothing changes
+      // Whole levels rounded down; the later surface set wins; any text
+      // naming an angle.
+      {{"7.9", "true", "-1", "0", " 2 ", "1", "1", "1", "1", "(180) twice"},
+       {7, false, true, {off, grey, on, on, on, on}, 180}},
+      {{"40"}, {.zoomLevel = 10}},  // clamped to 1..10
+      {{"nan", "False", "True"}, {}},
+      // A check state that is not 0, 1 or 2 ends the reading there.
+      {{"3", "False", "False", "0", "3", "0", "0", "0", "0", "(90)"},
+       {.zoomLevel = 3, .classes = {off, on, on, on, on, on}}},
+      {{"5", "1", "0", "1", "1", "1", "1", "1", "1", "Rotate Board"}, {}},
+  };
+  for (const auto& c : cases) {
+    BoardDocument doc;
+    doc.selectDocumentAttributes();
+    for (int i = 0; i < 10; ++i)
+      if (c.texts[size_t(i)])
+        doc.setAttributeValue(doc.registerKeyword(names[i]),
+                              c.texts[size_t(i)]);
+    EXPECT_EQ(restoreWiringSettings(doc, WiringSettings{}), c.expected)
+        << (c.texts[0] ? c.texts[0] : "never saved");
+  }
 }
-
-class Restore : public testing::TestWithParam<RestoreCase> {};
-
-TEST_P(Restore, ReadsInOrderUntilAValueDoesNotRead) {
-  BoardDocument doc;
-  storeTexts(doc, GetParam().texts);
-  EXPECT_EQ(restoreWiringSettings(doc, WiringSettings{}), GetParam().expected);
-}
-
-const std::vector<std::pair<const char*, const char*>> kComplete = {
-    {"WIRING_ZOOM_LEVEL", "7.9"},
-    {"WIRING_SURFACE_TOP", "true"},
-    {"WIRING_SURFACE_BOTTOM", "-1"},
-    {"WIRING_MECH", "0"},
-    {"WIRING_TOOLING", " 2 "},
-    {"WIRING_FIDUCIALS", "1"},
-    {"WIRING_VIAS", "1"},
-    {"WIRING_COMPS", "1"},
-    {"WIRING_PINS", "1"},
-    {"WIRING_ROT", "turned (180) twice"}};
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Restore,
-    testing::Values(
-        RestoreCase{"NeverSaved", {}, {}},
-        RestoreCase{"Complete", kComplete, with([](WiringSettings& s) {
-                      s.zoomLevel = 7;       // whole levels, rounded down
-                      s.surfaceTop = false;  // the later "true" wins
-                      s.surfaceBottom = true;
-                      s[ClassBox::Mech] = Qt::Unchecked;
-                      s[ClassBox::Tooling] = Qt::PartiallyChecked;
-                      s.rotation = 180;
-                    })},
-        RestoreCase{"LevelClamped",
-                    {{"WIRING_ZOOM_LEVEL", "40"}},
-                    with([](WiringSettings& s) { s.zoomLevel = 10; })},
-        RestoreCase{
-            "BadLevelEndsAtOnce",
-            {{"WIRING_ZOOM_LEVEL", "nan"}, {"WIRING_SURFACE_BOTTOM", "True"}},
-            {}},
-        RestoreCase{"BadCheckEndsTheRest",
-                    {{"WIRING_ZOOM_LEVEL", "3"},
-                     {"WIRING_SURFACE_TOP", "False"},
-                     {"WIRING_SURFACE_BOTTOM", "False"},
-                     {"WIRING_MECH", "0"},
-                     {"WIRING_TOOLING", "3"},
-                     {"WIRING_VIAS", "0"},
-                     {"WIRING_ROT", "Rotate Board (90)"}},
-                    with([](WiringSettings& s) {
-                      s.zoomLevel = 3;
-                      s[ClassBox::Mech] = Qt::Unchecked;
-                    })},
-        RestoreCase{"CaptionWithoutAngleKeepsTheRotation",
-                    {{"WIRING_ZOOM_LEVEL", "5"},
-                     {"WIRING_SURFACE_TOP", "1"},
-                     {"WIRING_SURFACE_BOTTOM", "0"},
-                     {"WIRING_MECH", "1"},
-                     {"WIRING_TOOLING", "1"},
-                     {"WIRING_FIDUCIALS", "1"},
-                     {"WIRING_VIAS", "1"},
-                     {"WIRING_COMPS", "1"},
-                     {"WIRING_PINS", "1"},
-                     {"WIRING_ROT", "Rotate Board"}},
-                    {}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Two probes named "1" at data positions 1 and 2, and "2" at 3.
 struct MarkedBoard {
