@@ -5,14 +5,12 @@
 #include "boardgenerator.h"
 #include "boardio.h"
 #include "ipc356import.h"
+#include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 namespace lw {
 namespace {
@@ -29,26 +27,12 @@ CliRun cli(const QStringList& args) {
   return {status, out.toStdString(), err.toStdString()};
 }
 
-QByteArray contents(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Boards sit in a folder with a space in its name, as users' do.
 class CliTest : public testing::Test {
  protected:
-  CliTest() { write(demo, "demo.vd"); }
-  QString path(const QString& name) const {
-    return dir.filePath("my boards/" + name);
-  }
-  QString write(const Board& board, const QString& name) {
-    QDir().mkpath(dir.filePath("my boards"));
-    writeBoard(board, path(name), Compression::None);
-    return path(name);
-  }
-  QTemporaryDir dir;
+  CliTest() { dir.write(demo, "demo.vd"); }
+  const test::TempFolder dir;
   const Board demo = generateBoard(demoOptions());
-  const QString demoPath = path("demo.vd");
 };
 
 TEST_F(CliTest, InfoShowsUnitsFilesLayersAndCounts) {
@@ -59,26 +43,20 @@ TEST_F(CliTest, InfoShowsUnitsFilesLayersAndCounts) {
                           "Component|Mechanical part|Mechanical hole|"
                           "Access point|Fiducial|Tooling hole|Probe|Outline")
                           .split('|');
-  using enum EntityKind;
-  const EntityKind kinds[] = {
-      Via,         Pin,      Component,   MechanicalPart, MechanicalHole,
-      AccessPoint, Fiducial, ToolingHole, Probe,          Outline};
-  std::map<EntityKind, int> count;
-  for (const Entity& e : demo.entities) ++count[e.kind];
+  std::array<int, kEntityKindCount> count{};  // the names above are 1..10
+  for (const Entity& e : demo.entities) ++count[int(e.kind)];
   for (int i = 0; i < 10; ++i)
-    lines[6 + i] = QString("  %1: %2").arg(lines[6 + i]).arg(count[kinds[i]]);
+    lines[6 + i] = QString("  %1: %2").arg(lines[6 + i]).arg(count[i + 1]);
   lines << QString("Entities: %1").arg(demo.entities.size());
+  // The names of the units in code order.
   const QStringList units =
-      QString("mm|inch|mil|tenth (1/1012 inch)|micron").split('|');
+      QString("inch|mil|mm|tenth (1/1012 inch)|micron").split('|');
   Board board = demo;
-  int u = 0;
-  for (PageUnits unit : {PageUnits::Millimetre, PageUnits::Inch, PageUnits::Mil,
-                         PageUnits::Tenth, PageUnits::Micron}) {
-    board.units = unit;
-    lines[0] = "Units: " + units[u++];
-    const CliRun run = cli({"info", write(board, "u.vd")});
-    EXPECT_EQ(run.status, kExitOk);
-    EXPECT_EQ(run.err, "");
+  for (int u = 0; u < 5; ++u) {
+    board.units = PageUnits(u);
+    lines[0] = "Units: " + units[u];
+    const CliRun run = cli({"info", dir.write(board, "u.vd")});
+    EXPECT_TRUE(run.status == kExitOk && run.err.empty()) << run.err;
     const QStringList out = QString::fromStdString(run.out).split('\n');
     for (const QString& line : lines)
       EXPECT_TRUE(out.contains(line)) << line.toStdString();
@@ -99,11 +77,11 @@ TEST_F(CliTest, StatusesAndMessages) {
   for (BoardFile& f : lastEmpty.files) f.visible = true;
   Board lastFull = lastEmpty;  // Loomwright takes the last visible PCB file
   std::swap(lastFull.files[1], lastFull.files[2]);
-  write(hidden, "hidden.vd");
-  write(noProbes, "noprobes.vd");
-  write(noAccess, "noaccess.vd");
-  write(lastEmpty, "lastempty.vd");
-  write(lastFull, "lastfull.vd");
+  dir.write(hidden, "hidden.vd");
+  dir.write(noProbes, "noprobes.vd");
+  dir.write(noAccess, "noaccess.vd");
+  dir.write(lastEmpty, "lastempty.vd");
+  dir.write(lastFull, "lastfull.vd");
   const char* ok = "OK, PCB file \"LW-CTRL-100\" with 150 probes";
   const struct {
     const char* args;
@@ -141,10 +119,13 @@ TEST_F(CliTest, StatusesAndMessages) {
       {"import @net -o $x.vd --side left", kExitUsage, "", "--side takes"},
       {"import @net -o $x.vd --probe-size 60", kExitUsage, "", "takes 100"},
       {"import @net -o $x.vd --probe-size", kExitUsage, "", "takes 100"},
-      {"import @no_features.ipc -o $x.vd", kExitFailed, "", "no_features.ipc"}};
+      {"import @no_features.ipc -o $x.vd", kExitFailed, "", "no_features.ipc"},
+      {"import @net -o $imported.VDZ --side both --probe-size 50", kExitOk,
+       "placed", ""},
+      {"validate $imported.VDZ", kExitOk, "OK, PCB file", ""}};  // has probes
   const auto named = [&](const QString& text) {
     return QString(text)
-        .replace(QRegularExpression(R"(\$([\w.]+))"), path("\\1"))
+        .replace(QRegularExpression(R"(\$([\w.]+))"), dir.path("\\1"))
         .replace("@net", "@kicad_style.ipc")
         .replace(QRegularExpression(R"(@([\w.]+))"),
                  LW_SOURCE_ROOT "/tests/import/data/\\1");
@@ -161,33 +142,23 @@ TEST_F(CliTest, StatusesAndMessages) {
   }
   // The format follows the output's extension, in any case, and the round
   // trip gives the same bytes. Refused names are not written.
-  EXPECT_TRUE(contents(path("demo.VDZ")).startsWith("\x1f\x8b"));
-  EXPECT_EQ(contents(path("back.Vd")), contents(demoPath));
+  for (const char* compressed : {"demo.VDZ", "imported.VDZ"})
+    EXPECT_TRUE(dir.read(compressed).startsWith("\x1f\x8b")) << compressed;
+  EXPECT_EQ(dir.read("back.Vd"), dir.read("demo.vd"));
   for (const char* unwritten : {"demo.json", "x.vd", "x.txt"})
-    EXPECT_FALSE(QFile::exists(path(unwritten))) << unwritten;
+    EXPECT_FALSE(QFile::exists(dir.path(unwritten))) << unwritten;
 }
 
 // The real program: the status and the message reach the shell.
 TEST_F(CliTest, ProgramReportsThroughExitStatusAndStderr) {
   QProcess process;
-  process.start(LW_CLI_PROGRAM, {"validate", path("missing.vd")});
+  process.start(LW_CLI_PROGRAM, {"validate", dir.path("missing.vd")});
   ASSERT_TRUE(process.waitForFinished(60000));
   EXPECT_EQ(process.exitCode(), kExitFailed);
   EXPECT_EQ(process.readAllStandardOutput(), "");
-  EXPECT_EQ(process.readAllStandardError(), "loomwright-cli: Cannot open \"" +
-                                                path("missing.vd").toUtf8() +
-                                                "\": no such file.\n");
-}
-
-TEST_F(CliTest, ImportWritesTheBoardAndSummarises) {
-  const QString out = path("imported.VDZ");
-  const CliRun run =
-      cli({"import", LW_SOURCE_ROOT "/tests/import/data/kicad_style.ipc", "-o",
-           out, "--side", "both", "--probe-size", "50"});
-  ASSERT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_NE(run.out.find("placed"), run.out.npos) << run.out;
-  EXPECT_TRUE(contents(out).startsWith("\x1f\x8b"));
-  EXPECT_EQ(cli({"validate", out}).status, kExitOk);  // it has probes
+  EXPECT_EQ(process.readAllStandardError(),
+            "loomwright-cli: Cannot open \"" + dir.path("missing.vd").toUtf8() +
+                "\": no such file.\n");
 }
 
 // The bundled demo, plain and compressed, is the shared MinnowBoard netlist
