@@ -17,13 +17,6 @@ using test::Attrs;
 using test::BoardBuilder;
 using test::fillGrid;
 
-// The cells of one row, '|'-joined.
-std::string rowText(const GridModel& grid, int row) {
-  QStringList cells;
-  for (int c = 0; c < grid.columns(); ++c) cells << grid.text(row, c);
-  return cells.join('|').toStdString();
-}
-
 // Probes 1 and 10 on top, 2 and 6 below, 5 unplaced. 1 and 2 touch R1's
 // pins, 10 a via; 6 has no access point but attributes with names like
 // those of internal columns.
@@ -44,9 +37,8 @@ ExtractionTables extractedBoard() {
   probe("2", -1.5, 2.25, bottom, {{"DATALINK", "52"}, {"NETNAME", "NN"}});
   probe("5", 40, 5, top, {{"DATALINK", "51"}, {"PROBE_PLACEMENT", "Unplaced"}});
   probe("1", 10, 5, top, {{"DATALINK", "51"}, {"PROBE_PLACEMENT", "Placed"}});
-  probe("6", 80, 6, bottom, {{"REFNAME", "6"}, {"Tester Reasource", "x"}});
-  b.board().entities.back().attributes.push_back(
-      {b.board().addKeyword("pin"), "\t", {}});
+  probe("6", 80, 6, bottom,
+        {{"REFNAME", "6"}, {"Tester Reasource", "x"}, {"pin", "\t"}});
   const BoardDocument doc(b.take());
   ExtractionTables t;
   extractProbes(doc, 1, t);
@@ -69,11 +61,12 @@ TEST(ProbeTable, BuildsOneRowPerPlacedProbeInProbeOrder) {
   EXPECT_EQ(grid.redraw(), Redraw::Off);  // the caller sizes the columns
   EXPECT_TRUE(grid.isBooleanColumn(probe_grid::kWired));
   EXPECT_EQ(grid.currentColumn(), probe_grid::kProbe);
+  // Each row's cells, '|'-joined; the titles of hidden columns in brackets.
   const std::vector<std::string> rows = {
-      "Wired|Probe #|X Loc|Y Loc|Probe Size|Probe Style|Surface|Feature Type|"
-      "RefDes|Tester Resource|Net Name|Probe Data Position|Prefix|Number|Pin|"
-      "DATALINK|TESTER_REASOURCE|NETNAME|PROBE_PLACEMENT|REFNAME|"
-      "Tester Reasource|pin",
+      "Wired|Probe #|X Loc|Y Loc|Probe Size|[Probe Style]|[Surface]|"
+      "Feature Type|RefDes|Tester Resource|[Net Name]|[Probe Data Position]|"
+      "[Prefix]|[Number]|[Pin]|[DATALINK]|TESTER_REASOURCE|NETNAME|"
+      "PROBE_PLACEMENT|[REFNAME]|[Tester Reasource]|pin",
       "|1|10|5|1.5|Waffle|T|Comp Pin|R1-1|Not Assigned|N/C|10|R|1|1|51||N/C|"
       "Placed|||",
       "|2|-1,5|2,25|1.5|Waffle|B|Comp Pin|R1-2|Not Assigned|NN|8|R|1|2|52||NN"
@@ -81,27 +74,14 @@ TEST(ProbeTable, BuildsOneRowPerPlacedProbeInProbeOrder) {
       "|6|80|6|1.5|Waffle|B|||Not Assigned|N/C|11||||||N/C||6|x|\t",
       "|10|20|5|1.5|Chisel|T|Via|-|T|N/C|7||||81|T|N/C||||"};
   ASSERT_EQ(size_t(grid.rows()), rows.size());
-  QStringList hidden;
   for (int r = 0; r < grid.rows(); ++r) {
-    EXPECT_EQ(rowText(grid, r), rows[r]) << r;
+    QStringList cells;
+    for (int c = 0; c < grid.columns(); ++c)
+      cells << (r || !grid.isColumnHidden(c) ? grid.text(r, c)
+                                             : '[' + grid.text(r, c) + ']');
+    EXPECT_EQ(cells.join('|').toStdString(), rows[r]) << r;
     EXPECT_FALSE(grid.isRowHidden(r));
   }
-  for (int c = 0; c < grid.columns(); ++c)
-    if (grid.isColumnHidden(c)) hidden << grid.text(0, c);
-  EXPECT_EQ(hidden.join('|'),
-            "Probe Style|Surface|Net Name|Probe Data Position|Prefix|Number|"
-            "Pin|DATALINK|REFNAME|Tester Reasource");
-}
-
-// Without a digit the number is the text cut after its first character.
-TEST(ProbeTable, ReferenceDesignatorParts) {
-  const char* cases[][3] = {{"R12", "R", "12"}, {"U1A", "U", "1"},
-                            {"TP3", "TP", "3"}, {"J1A2", "J", "1"},
-                            {"C-3", "C", "-3"}, {"12", "", "12"},
-                            {"", "", ""},       {"TP", "TP", "T"}};
-  for (const auto& [refdes, prefix, number] : cases)
-    EXPECT_EQ(referencePrefix(refdes) + '|' + referenceNumber(refdes),
-              QString(prefix) + '|' + number);
 }
 
 // A probe grid with a row per character of wired: '.' an empty mark, 'h'
@@ -120,11 +100,11 @@ void fillProbes(GridModel& grid, const QString& wired,
 TEST(ProbeTable, CountsAndWiredMarks) {
   GridModel grid;
   fillProbes(grid, "h0.1111", "TTTBBb.");  // hidden rows count too
-  EXPECT_EQ(probeCounts(grid).top, 3);     // "T"; any other surface is bottom
-  EXPECT_EQ(probeCounts(grid).bottom, 4);
+  const auto both = [](SurfaceCounts n) { return std::pair(n.top, n.bottom); };
+  // "T" is top, any other surface bottom; wired only for exactly "T" or "B".
+  EXPECT_EQ(both(probeCounts(grid)), std::pair(3, 4));
   grid.setText(1, probe_grid::kWired, "1");
-  EXPECT_EQ(wiredCounts(grid).top, 1);  // exactly "T" or "B"
-  EXPECT_EQ(wiredCounts(grid).bottom, 2);
+  EXPECT_EQ(both(wiredCounts(grid)), std::pair(1, 2));
   for (const char* mark : {"0", "", " 1", "1 ", "01", "-1", "true"}) {
     grid.setText(1, probe_grid::kWired, mark);
     EXPECT_FALSE(isWired(grid, 1)) << mark;  // only "1" is wired
@@ -134,28 +114,26 @@ TEST(ProbeTable, CountsAndWiredMarks) {
 // Rows of the other surface hide; when the current row (row 1 when there
 // is none) hides, the first visible row becomes current and is returned.
 TEST(ProbeTable, SurfaceFilter) {
-  const struct {
-    const char* surfaces;  // all hidden before
-    bool top;
-    int current, after, scrollTo;
-    const char* shown;
-  } cases[] = {{"TBT", true, 3, 3, -1, "1 3"},  {"BTBT", true, 3, 2, 2, "2 4"},
-               {"TXBB", false, 1, 3, 3, "3 4"}, {"TB", true, -1, 1, -1, "1"},
-               {"BT", true, -1, 2, 2, "2"},     {"BB", true, 2, 2, -1, ""},
-               {"", true, -1, -1, -1, ""}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.surfaces);
+  // Surfaces (all hidden before), top, current row before and after, the
+  // row returned, the rows shown.
+  const std::tuple<const char*, bool, int, int, int, const char*> cases[] = {
+      {"TBT", true, 3, 3, -1, "1 3"},  {"BTBT", true, 3, 2, 2, "2 4"},
+      {"TXBB", false, 1, 3, 3, "3 4"}, {"TB", true, -1, 1, -1, "1"},
+      {"BT", true, -1, 2, 2, "2"},     {"BB", true, 2, 2, -1, ""},
+      {"", true, -1, -1, -1, ""}};
+  for (const auto& [surfaces, top, current, after, scrollTo, shown] : cases) {
+    SCOPED_TRACE(surfaces);
     GridModel grid;
-    fillProbes(grid, QString(c.surfaces).fill(u'h'), c.surfaces);
-    grid.setCurrentRow(c.current);
-    grid.setRedraw(c.top ? Redraw::On : Redraw::Off);
-    EXPECT_EQ(applySurfaceFilter(grid, c.top), c.scrollTo);
-    EXPECT_EQ(grid.currentRow(), c.after);
-    QStringList shown;
+    fillProbes(grid, QString(surfaces).fill(u'h'), surfaces);
+    grid.setCurrentRow(current);
+    grid.setRedraw(top ? Redraw::On : Redraw::Off);
+    EXPECT_EQ(applySurfaceFilter(grid, top), scrollTo);
+    EXPECT_EQ(grid.currentRow(), after);
+    QStringList seen;
     for (int r = 1; r < grid.rows(); ++r)
-      if (!grid.isRowHidden(r)) shown << QString::number(r);
-    EXPECT_EQ(shown.join(' '), c.shown);
-    EXPECT_EQ(grid.redraw(), c.top ? Redraw::On : Redraw::Off);  // as it was
+      if (!grid.isRowHidden(r)) seen << QString::number(r);
+    EXPECT_EQ(seen.join(' '), shown);
+    EXPECT_EQ(grid.redraw(), top ? Redraw::On : Redraw::Off);  // as it was
   }
 }
 
@@ -174,17 +152,24 @@ TEST(ProbeTable, NextUnwiredRow) {
   }
 }
 
-// Reference designator order: by prefix, then by number as a number, then
-// by pin as a number; rows alike in all three keep their order.
-TEST(ProbeTable, ReferenceOrder) {
-  // Prefix, number and pin of each row, and the place it must end in.
-  const char* rows[][2] = {{"R 10 1", "7"}, {"R 2 1", "5"},  {"C 2 10", "3"},
-                           {"C 2 2", "2"},  {"C 10 1", "4"}, {"TP 1 1", "9"},
-                           {"RN 1 1", "8"}, {"", "1"},       {"R 2 1", "6"}};
+// A designator's prefix and number; without a digit the number is the text
+// cut after its first character. Reference designator order: by prefix,
+// then by number as a number, then by pin as a number; rows alike in all
+// three keep their order.
+TEST(ProbeTable, ReferenceDesignators) {
+  const char* cases[][3] = {{"R12", "R", "12"}, {"U1A", "U", "1"},
+                            {"TP3", "TP", "3"}, {"J1A2", "J", "1"},
+                            {"C-3", "C", "-3"}, {"12", "", "12"},
+                            {"", "", ""},       {"TP", "TP", "T"}};
+  for (const auto& [refdes, prefix, number] : cases)
+    EXPECT_EQ(referencePrefix(refdes) + '|' + referenceNumber(refdes),
+              QString(prefix) + '|' + number);
+  // Each row: the place it must end in, then prefix, number and pin.
   GridModel grid;
-  grid.appendRow(u"Place\tPrefix\tNumber\tPin");
-  for (const auto& [designator, place] : rows)
-    grid.appendRow(place + ('\t' + QString(designator).replace(' ', '\t')));
+  fillGrid(grid, QString("Place Prefix Number Pin|7 R 10 1|5 R 2 1|3 C 2 10|"
+                         "2 C 2 2|4 C 10 1|9 TP 1 1|8 RN 1 1|1|6 R 2 1")
+                     .replace(' ', '\t')
+                     .split('|'));
   sortByReference(grid, "Prefix", "Number", "Pin");
   EXPECT_EQ(test::columnTexts(grid, 0).join(' ').toStdString(),
             "1 2 3 4 5 6 7 8 9");
