@@ -7,7 +7,6 @@
 #include "boardview.h"
 #include "qtestmain.h"
 
-#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QWheelEvent>
@@ -90,18 +89,12 @@ class TestBoardView : public QObject {
     QVERIFY(mDocument.setFileRotation(1, degrees));
     mPicture.reshape();
   }
-  // The picture painted as any view paints it, around view point (x, y) in
-  // a square window half wide each way.
+  // The picture as the view paints it around view point (x, y), in a
+  // square window half wide each way.
   QImage paint(double x, double y, double half, bool fromTop = true) {
-    Viewport viewport;
-    viewport.setFromTop(fromTop);
-    viewport.setWindow(x - half, x + half, y - half, y + half);
-    QImage image(kSize, QImage::Format_RGB32);
-    QPainter painter(&image);
-    paintBoard(
-        painter, kSize,
-        {mPicture.board(), mPicture.scene(), mPicture.style(), viewport});
-    return image;
+    fromTop ? mView->viewFromTop() : mView->viewFromBottom();
+    mView->zoomToWindow(x - half, x + half, y - half, y + half);
+    return render(*mView);
   }
   // Probes carry no label from half 25 up.
   QRgb at(double x, double y, double half = 5, QPoint offset = {}) {
@@ -130,7 +123,9 @@ class TestBoardView : public QObject {
 
   void coordinates() {
     // Probes on every image of (30, 10) under turns and mirrors, the right
-    // one coloured: any mistake in the transform shows another.
+    // one coloured: any mistake in the transform shows another. The first
+    // four are where it is seen from the top after 0, 90, 180 and 270
+    // degrees; from the bottom X is negated.
     const QPointF images[] = {{30, 10},  {-10, 30}, {-30, -10}, {10, -30},
                               {-30, 10}, {10, 30},  {30, -10},  {-10, -30}};
     BoardBuilder b;
@@ -138,12 +133,10 @@ class TestBoardView : public QObject {
       b.sized(b.probe(QString::number(i), images[i].x(), images[i].y()), 3);
     load(b);
     mPicture.colourProbe("0", {0, 99, 9});
-    // Where (30, 10) is seen from the top after each turn; from the bottom
-    // X is negated. The view is centred on the origin, 301 px for 80 mm.
-    const std::pair<int, QPointF> turns[] = {
-        {0, {30, 10}}, {90, {-10, 30}}, {180, {-30, -10}}, {270, {10, -30}}};
-    for (const auto& [rotation, seen] : turns) {
+    // The view is centred on the origin, 301 px for 80 mm.
+    for (int rotation : {0, 90, 180, 270}) {
       turn(rotation);
+      const QPointF seen = images[rotation / 90];
       for (bool fromTop : {true, false}) {
         const QPointF pixel(fromTop ? seen.x() : -seen.x(), -seen.y());
         const QRgb there = paint(0, 0, 40, fromTop)
@@ -227,13 +220,11 @@ class TestBoardView : public QObject {
       QVERIFY(!mPicture.setLayerColour(index, {}) &&
               !mPicture.setLayerVisible(index, false));
     // A document that gains a layer in place still paints (styles re-read).
-    mDocument = BoardDocument([&] {
-      Board grown = mDocument.board();
-      grown.layers.push_back({7, "NEW", 44, {1, 2, 3}, true});
-      grown.entities.push_back(grown.entities.back());
-      grown.entities.back().layer = 99;  // listed nowhere: drawn grey
-      return grown;
-    }());
+    Board grown = mDocument.board();
+    grown.layers.push_back({7, "NEW", 44, {1, 2, 3}, true});
+    grown.entities.push_back(grown.entities.back());
+    grown.entities.back().layer = 99;  // listed nowhere: drawn grey
+    mDocument = BoardDocument(std::move(grown));
     mPicture.reshape();
     QCOMPARE(at(20, 60), qRgb(160, 160, 160));
   }
@@ -244,15 +235,14 @@ class TestBoardView : public QObject {
     b.probe("7", 40, 20, Side::Bottom);
     const int seventy = b.probe("70", 60, 20);
     load(b);
-    auto probe = [&](double x) { return at(x, 20, 25); };
     QVERIFY(mPicture.colourProbe("7", {0, 255, 0}));
     QVERIFY(!mPicture.colourProbe("8", {1, 2, 3}));
     mPicture.setLayerColour(2, {9, 9, 9});  // a probe's own colour wins
-    QCOMPARE(probe(20), qRgb(0, 255, 0));
-    QCOMPARE(probe(40), qRgb(0, 255, 0));
-    QCOMPARE(probe(60), qRgb(9, 9, 9));  // names match exactly; uncoloured
+    QCOMPARE(at(20, 20, 25), qRgb(0, 255, 0));
+    QCOMPARE(at(60, 20, 25), qRgb(9, 9, 9));  // names match exactly; uncoloured
     QVERIFY(mPicture.colourProbe("7", {255, 0, 0}));
-    QCOMPARE(probe(40), qRgb(255, 0, 0));  // the last colour counts
+    // Every probe of the name, the bottom one too; the last colour counts.
+    QCOMPARE(at(40, 20, 25), qRgb(255, 0, 0));
     // Turning the file rebuilds the scene; the colours come back, and a
     // renamed probe takes the colour last given to its new name.
     QVERIFY(mDocument.renameEntity(7, seventy, "8"));
@@ -265,6 +255,11 @@ class TestBoardView : public QObject {
   }
 
   void levelOfDetail() {
+    // The whole board on one pixel, probes drawn last; the outline's left
+    // edge through the middle, its other corners far beyond what the
+    // painter's integer coordinates hold.
+    QCOMPARE(at(0, 0, 1e9), kProbe);
+    QVERIFY(count(paint(0, 40, 1e-7), kOutline, QRect(199, 150, 3, 1)));
     BoardBuilder b;
     b.sized(b.via(1, 50, 40), 0.02);
     // Many pins on one pixel still show as that pixel.
@@ -321,19 +316,11 @@ class TestBoardView : public QObject {
     }
   }
 
-  void extremeZoom() {
-    // The outline's left edge runs through the middle, its other corners
-    // lie far beyond what the painter's integer coordinates hold.
-    QVERIFY(count(paint(0, 40, 1e-7), kOutline, QRect(199, 150, 3, 1)));
-    QCOMPARE(at(0, 0, 1e9), kProbe);  // the whole board on one pixel
-  }
-
   void clickPicksTheTopmostProbeOrTheNearestEdge() {
     // The window's centre, the click's offset from it at 30 px per mm
     // (probes' radius 22.6 px), how many probe layers are hidden, near first.
     const std::tuple<const char*, int, bool, QPointF, QPoint, int, const char*>
-        cases[] = {{"centre", 0, true, {20, 20}, {}, 0, "P1"},
-                   {"inside", 0, true, {20, 20}, {-15, -10}, 0, "P1"},
+        cases[] = {{"inside", 0, true, {20, 20}, {-15, -10}, 0, "P1"},
                    {"3.9 px off the edge", 0, true, {20, 20}, {0, 27}, 0, "P1"},
                    {"4.9 px off the edge", 0, true, {20, 20}, {0, 28}, 0, ""},
                    {"off both, nearer P2", 0, true, {20, 20}, {27, 0}, 0, "P2"},
@@ -354,7 +341,7 @@ class TestBoardView : public QObject {
     }
   }
 
-  void dragPansAndClickPicks() {
+  void dragPansAndOnlyAWholeClickPicks() {
     // Within the drag distance a hand's tremor is still a click.
     const std::tuple<Qt::MouseButton, QPointF, bool> cases[] = {
         {Qt::LeftButton, {60, -30}, false},
@@ -372,31 +359,27 @@ class TestBoardView : public QObject {
       // A drag keeps the board point under the pointer; a click moves none.
       QCOMPARE(mView->viewPointAt(isClick ? kMiddle : kMiddle + move), grabbed);
     }
-  }
-
-  void onlyAWholeClickPicks() {
-    mView->zoomToWindow(15, 25, 15, 25);
+    // Only a whole click picks. The owner ends a pick while the button is
+    // down; then a double-click, as a window system delivers it: the second
+    // press is the double-click, which asks to recentre and does not pick
+    // again. One pick in all.
     QSignalSpy picked(mView.get(), &BoardView::entityPicked);
     QSignalSpy recentre(mView.get(), &BoardView::recentreRequested);
-    // The owner ended the pick while the button was down.
     send(*mView, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
     mView->endPick();
     send(*mView, QEvent::MouseButtonRelease, Qt::LeftButton, {});
-    QCOMPARE(picked.count(), 0);
-    // A double-click, as a window system delivers it: the second press is
-    // the double-click, which asks to recentre and does not pick again.
     for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
                       QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
       send(*mView, type, Qt::LeftButton,
            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
-    QCOMPARE(recentre.count(), 1);
-    QCOMPARE(picked.count(), 1);
+    QVERIFY(recentre.count() == 1 && picked.count() == 1);
   }
 
-  void wheelZoomsAboutThePointer() {
-    // 1.25 a notch, kept between a ten-thousandth of the board's 100 mm
-    // and ten times it (in the larger half size, the width here); heights
-    // shown from 80 mm, to the nanometre.
+  void zoomAndCentre() {
+    // The wheel zooms about the pointer, 1.25 a notch, kept between a
+    // ten-thousandth of the board's 100 mm and ten times it (in the larger
+    // half size, the width here); heights shown from 80 mm, to the
+    // nanometre.
     const std::pair<int, double> cases[] = {
         {1, 64}, {-1, 100}, {200, 0.016}, {-200, 1600}};
     for (const auto& [notches, height] : cases) {
@@ -407,32 +390,29 @@ class TestBoardView : public QObject {
       QCOMPARE(mView->viewPointAt(pointer), under);
       QCOMPARE(qRound64(shownHeight(*mView) * 1e6), qRound64(height * 1e6));
     }
-  }
 
-  void zoomToWindowStatus() {
-    // xmin, xmax, ymin, ymax: a window off the board is still a window;
-    // empty, inverted or non-finite ones leave the view where it was.
-    const std::tuple<const char*, double, double, double, double, int> cases[] =
-        {{"off the board", 500, 510, -9, -1, kViewOk},
-         {"no width", 1, 1, 0, 5, kViewBadWindow},
-         {"no height", 0, 1, 5, 5, kViewBadWindow},
-         {"inverted", 10, 0, 0, 5, kViewBadWindow},
-         {"nan", qQNaN(), 1, 0, 5, kViewBadWindow},
-         {"infinite", 0, qInf(), 0, 5, kViewBadWindow}};
-    for (const auto& [name, x0, x1, y0, y1, status] : cases) {
+    // zoomToWindow's xmin, xmax, ymin, ymax: a window off the board is
+    // still a window; empty, inverted or non-finite ones leave the view
+    // where it was.
+    const std::tuple<const char*, double, double, double, double, int>
+        windows[] = {{"off the board", 500, 510, -9, -1, kViewOk},
+                     {"no width", 1, 1, 0, 5, kViewBadWindow},
+                     {"no height", 0, 1, 5, 5, kViewBadWindow},
+                     {"inverted", 10, 0, 0, 5, kViewBadWindow},
+                     {"nan", qQNaN(), 1, 0, 5, kViewBadWindow},
+                     {"infinite", 0, qInf(), 0, 5, kViewBadWindow}};
+    for (const auto& [name, x0, x1, y0, y1, status] : windows) {
       mView->zoomToWindow(-5, 45, -5, 45);
       QVERIFY2(mView->zoomToWindow(x0, x1, y0, y1) == status, name);
       if (status != kViewOk)
         QCOMPARE(mView->viewPointAt(kMiddle), QPointF(20, 20));
     }
-  }
 
-  void centreOnPoint() {
+    // centreOnPoint, here from the bottom.
     mView->viewFromBottom();
     QVERIFY(mView->centreOnPoint(-20, 20, 10));
-    QCOMPARE(mView->viewPointAt(kMiddle), QPointF(-20, 20));
-    QCOMPARE(shownHeight(*mView), 10.0);
-    // An image twice the size shows the same window twice as large.
+    // An image twice the size shows the same window twice as large: P1 in
+    // the middle, 60 px per mm.
     const QImage large = render(*mView, {801, 601});
     QCOMPARE(large.pixel(400, 300 + 40), kProbe);  // P1, radius 45 px
     QCOMPARE(large.pixel(400, 300 + 50), kBackground);
@@ -440,18 +420,6 @@ class TestBoardView : public QObject {
     QVERIFY(!mView->centreOnPoint(qQNaN(), 0, 10));
     QCOMPARE(mView->viewPointAt(kMiddle), QPointF(-21, 20));
     QCOMPARE(shownHeight(*mView), 10.0);
-  }
-
-  void fitShowsTheWholeBoardFromEitherSide() {
-    // The 100 x 80 outline, centred, with a small margin: the height
-    // decides.
-    for (bool fromTop : {true, false}) {
-      fromTop ? mView->viewFromTop() : mView->viewFromBottom();
-      mView->zoomToWindow(1000, 1010, 0, 10);
-      mView->fitToBoard();
-      QCOMPARE(mView->viewPointAt(kMiddle), QPointF(fromTop ? 50 : -50, 40));
-      QVERIFY(shownHeight(*mView) > 80 && shownHeight(*mView) < 88);
-    }
   }
 
   void twoViewsShareOnePicture() {
@@ -462,40 +430,35 @@ class TestBoardView : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&probeView));
     // Each keeps its own side and window; neither has a label at P1.
     probeView.viewFromBottom();
-    QCOMPARE(probeView.zoomToWindow(-40, 0, 0, 40), kViewOk);
-    QCOMPARE(mView->zoomToWindow(-5, 45, -5, 45), kViewOk);
+    probeView.zoomToWindow(-40, 0, 0, 40);
+    mView->zoomToWindow(-5, 45, -5, 45);
     QVERIFY(mView->isViewFromTop() && !probeView.isViewFromTop());
-    QCOMPARE(mView->viewPointAt(kMiddle), QPointF(20, 20));
-    QCOMPARE(shownHeight(*mView), 50.0);
-    QCOMPARE(probeView.viewPointAt(kMiddle), QPointF(-20, 20));
-    QCOMPARE(shownHeight(probeView), 40.0);
     // One colour call shows on screen in both, as renderTo paints it.
     QCOMPARE(onScreen(probeView).pixel(kCentre), kProbe);
     QVERIFY(mPicture.colourProbe("P1", {0, 255, 0}));
     QCOMPARE(onScreen(*mView).pixel(kCentre), qRgb(0, 255, 0));
     QCOMPARE(onScreen(probeView).pixel(kCentre), qRgb(0, 255, 0));
     QCOMPARE(onScreen(probeView), render(probeView));
-    // Another document refits both, each from its own side.
-    BoardDocument other = mDocument;
-    QVERIFY(other.setFileRotation(1, 180));  // the board from (-100, -80)
-    mPicture.setDocument(&other);
+    // Another document (the same one turned, given anew) refits both, each
+    // from its own side: the 100 x 80 outline, centred, with a small margin;
+    // the height decides.
+    QVERIFY(mDocument.setFileRotation(1, 180));  // the board from (-100, -80)
+    mPicture.setDocument(&mDocument);
     QCOMPARE(mView->viewPointAt(kMiddle), QPointF(-50, -40));
     QCOMPARE(probeView.viewPointAt(kMiddle), QPointF(50, -40));
-    mPicture.setDocument(nullptr);  // before other goes
+    QVERIFY(shownHeight(probeView) > 80 && shownHeight(probeView) < 88);
   }
 
   void nothingToShowPaintsTheBackground() {
-    BoardDocument empty;
-    BoardPicture emptyPicture;
-    emptyPicture.setDocument(&empty);
-    BoardView bare, emptyView, orphan;
-    emptyView.setPicture(&emptyPicture);
+    BoardView bare, orphan;
     {
       BoardPicture gone;  // the view outlives its picture
       gone.setDocument(&mDocument);
       orphan.setPicture(&gone);
     }
-    for (BoardView* view : {&bare, &emptyView, &orphan}) {
+    mDocument = BoardDocument();  // and mView's picture shows an empty one
+    mPicture.setDocument(&mDocument);
+    for (BoardView* view : {&bare, mView.get(), &orphan}) {
       QCOMPARE(view->zoomToWindow(0, 1, 0, 1), kViewNoDocument);
       QVERIFY(!view->centreOnPoint(0, 0, 1));
       view->fitToBoard();
