@@ -1,13 +1,14 @@
 // The board format: parse(serialize(board)) == board with the same bytes,
 // defaults for omitted keys, refused boards, files on disk (.vd and .vdz,
-// recognised by content, saved atomically) and numbers in any locale.
+// recognised by content, saved atomically) and numbers in any locale. Every
+// file in tests/data/bad is refused with a message that names the file and
+// says what is wrong; none crashes, hangs or yields a half-read board.
 
 #include "boardio.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 
 #include <clocale>
 #include <csignal>
-#include <cstdio>
 
 using namespace lw;
 
@@ -53,7 +53,64 @@ const QByteArray kSample = R"({"format":"loomwright-board","version":1,
 ]}
 )";
 
-const QString kGood = LW_TEST_DATA "/good/small-board.vd";
+// Each file, then after ": " what its message must tell the user.
+const QString kCases = R"(
+empty.vd: the file is empty
+whitespace-only.vd: not valid JSON: parse error at line 3, column 1
+not-json.vd: not valid JSON: parse error at line 1
+binary.vd: not valid JSON
+truncated.vd: unexpected end of input
+truncated.vdz: the compressed data ends early
+damaged.vdz: the compressed data is damaged
+trailing-bytes-after-gzip.vdz: unexpected bytes after the compressed data
+empty-gzip.vdz: the compressed document is empty
+not-an-object.vd: not a Loomwright board document
+wrong-format.vd: not a Loomwright board document ("format" is "other-board")
+no-format.vd: not a Loomwright board document (no "format")
+future-version.vd: version: the document was written by a newer Loomwright (format version 2
+version-zero.vd: version: unknown format version 0
+version-not-whole.vd: version: expected a whole number
+no-version.vd: version: missing
+trailing-content.vd: not valid JSON: parse error at line 11
+invalid-utf8.vd: UTF-8
+nan.vd: not valid JSON: parse error at line 9
+infinite-number.vd: entities[0].x: the number is out of range
+int-beyond-32-bit.vd: entities[0].n: 2147483648 is out of range (-2147483648 to 2147483647)
+display-int-beyond-16-bit.vd: entities[0].a[0][2][5]: 32768 is out of range
+display-wrong-length.vd: entities[0].a[0][2]: expected 13 numbers: 5 reals and 8 integers
+select-beyond-16-bit.vd: files[0].select: 40000 is out of range
+colour-out-of-range.vd: layers[0].colour[1]: 256 is out of range
+negative-size.vd: entities[0].w: a size must not be negative
+wrong-type-number.vd: entities[0].x: expected a number
+wrong-type-string.vd: entities[0].name: expected a string
+wrong-type-entity.vd: entities[0]: expected an object
+unknown-kind.vd: entities[0].k: unknown kind "vai" (expected via, pin, component,
+unknown-shape.vd: entities[0].sh: unknown shape "hexagon"
+unknown-side.vd: entities[0].s: unknown side "left"
+unknown-units.vd: units: unknown units "furlong"
+unknown-key.vd: entities[0]: unknown key "wdth"
+repeated-key.vd: entities[0]: key "x" repeated
+missing-kind.vd: entities[0]: "k" (the kind) is missing
+missing-file-key.vd: entities[0]: "f" (the file) is missing
+file-without-number.vd: files[0]: "number" is missing
+duplicate-file-number.vd: files[1].number: file number 1 repeated
+duplicate-layer-index.vd: layers[1].index: layer index 1 repeated
+unknown-file-reference.vd: entities[1].f: no file has number 2
+unknown-layer-reference.vd: entities[0].l: no layer has index 7
+pin-without-component.vd: entities[0]: a pin needs "c"
+pin-on-missing-entity.vd: entities[0].c: there is no entity 5
+pin-on-non-component.vd: entities[1].c: entity 0 is not a component
+component-on-non-pin.vd: entities[1].c: only pins belong to a component
+bad-rotation.vd: files[0].rotation: 45 is not 0, 90, 180 or 270
+odd-outline.vd: entities[0].o: expected x and y pairs
+empty-keyword.vd: keywords[0]: a keyword must not be empty
+duplicate-keyword.vd: keywords[1]: keyword "A" repeated
+empty-attribute-name.vd: entities[0].a[0][0]: an attribute name must not be empty
+attribute-not-a-pair.vd: entities[0].a[0]: expected [name, value] or [name, value, display]
+deeply-nested.vd: entities[0]: expected an object
+deeply-nested-unclosed.vd: not valid JSON
+zero-byte.vd: not valid JSON: a zero byte at byte offset 2
+)";
 
 Board parse(const QByteArray& json) {
   return parseBoard(json.toStdString(), "test.vd");
@@ -80,9 +137,18 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0);
 }
 
-TEST(FormatRoundTrip, EveryFieldSurvivesWithTheSameBytes) {
-  const Board board = parse(kSample);
-  EXPECT_EQ(serializeBoard(board), kSample);
+// Opening path, or saving the sample there ("open" or "save"), fails with a
+// message that names the file and contains hint.
+void expectFails(const char* verb, const QString& path,
+                 const QString& hint = {}) {
+  const QString message = errorOf([&] {
+    *verb == 's' ? writeBoard(parse(kSample), path, Compression::None)
+                 : void(readBoard(path));
+  });
+  const QString head =
+      QString("Cannot %1 \"%2\": ").arg(verb, QDir::toNativeSeparators(path));
+  EXPECT_TRUE(message.startsWith(head) && message.contains(hint))
+      << message.toStdString() << "\nexpected: " << hint.toStdString();
 }
 
 // Minus zero is written as 0, and a display record of zeros not at all:
@@ -100,20 +166,17 @@ TEST(FormatRoundTrip, MinusZeroAndLoneSurrogatesStillWriteReadably) {
 }
 
 // Keys the writer omits read as the model's defaults: the round trips show
-// it for files, entities and attributes; the rest is here.
-TEST(FormatRead, OmittedKeysTakeDefaults) {
+// it for files, entities and attributes; the rest is here. The keyword
+// table comes last in the text yet numbers the names first; names missing
+// from it join it in order of use. A byte order mark is skipped, escapes in
+// keys and strings are read.
+TEST(FormatRead, OmittedKeysTakeDefaultsAndKeywordsNumberNamesAnywhere) {
   Board expected;
   expected.layers.emplace_back().index = 4;
   EXPECT_EQ(parse(R"({"format":"loomwright-board","version":1,
     "layers":[{"index":4}]})"),
             expected);
   EXPECT_EQ(expected.units, PageUnits::Millimetre);
-}
-
-// The keyword table comes last in the text yet numbers the names first;
-// names missing from it join it in order of use. A byte order mark is
-// skipped, escapes in keys and strings are read.
-TEST(FormatRead, KeywordsNumberAttributeNamesWhereverTheyStand) {
   const Board b = parse(
       "\xEF\xBB\xBF"
       R"({"entities":[{"f":1,"k":"probe","a":[["B",""],["Y",""],["A",""]]},
@@ -130,10 +193,7 @@ TEST(FormatRead, KeywordsNumberAttributeNamesWhereverTheyStand) {
 // the user's work to a file that cannot be opened again. The rules the
 // reader meets in the bad documents are not repeated here.
 TEST(FormatWrite, BoardsTheReaderRefusesAreNotWritten) {
-  const struct {
-    void (*breakIt)(Board&);
-    const char* hint;
-  } cases[] = {
+  const std::pair<void (*)(Board&), const char*> cases[] = {
       {[](Board& b) { b.entities[1].height = -1; },
        "entities[1].h: a size must not be negative"},
       {[](Board& b) { b.entities[2].x = std::nan(""); },
@@ -153,27 +213,38 @@ TEST(FormatWrite, BoardsTheReaderRefusesAreNotWritten) {
        "entities[0].k: unknown kind code 11"},
       {[](Board& b) { b.units = PageUnits(5); }, "units: unknown units code 5"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [breakIt, hint] : cases) {
     Board board = parse(kSample);
-    c.breakIt(board);
+    breakIt(board);
     const QString message = errorOf([&] { serializeBoard(board); });
-    EXPECT_TRUE(message.startsWith("The board cannot be written: "));
-    EXPECT_TRUE(message.contains(c.hint)) << message.toStdString();
+    EXPECT_TRUE(message.startsWith("The board cannot be written: ") &&
+                message.contains(hint))
+        << message.toStdString();
   }
 }
 
-// Corruption anywhere in a real document: each prefix either reads or is
-// refused; nothing crashes (the fuzz target goes further).
-TEST(FormatRead, EveryPrefixOfAGoodDocumentIsHandled) {
-  const std::string good = readBytes(kGood).toStdString();
-  for (std::size_t n = 0; n < good.size(); ++n) {
+// The hand-written good document is laid out as the writer lays it out.
+// Corruption anywhere in it: each prefix either reads or is refused;
+// nothing crashes (the fuzz target goes further).
+TEST(FormatRead, TheGoodDocumentSavesUnchangedAndEveryPrefixIsHandled) {
+  const QByteArray bytes = readBytes(LW_TEST_DATA "/good/small-board.vd");
+  const Board board = parse(bytes);
+  EXPECT_EQ(serializeBoard(board), bytes);
+  // Meanings that a name swapped in both reader and writer would change.
+  EXPECT_EQ(board.units, PageUnits::Millimetre);
+  QString kinds;  // kind, side and shape codes
+  for (const Entity& e : board.entities)
+    kinds +=
+        QString::asprintf("%d%d%d ", int(e.kind), int(e.side), int(e.shape));
+  EXPECT_EQ(kinds, "1000 302 220 220 120 610 610 910 911 700 800 400 500 ");
+  for (qsizetype n = 0; n < bytes.size(); ++n) {
     const QString message = errorOf(
-        [&] { parseBoard(std::string_view(good).substr(0, n), "prefix"); });
+        [&] { parseBoard(std::string_view(bytes.constData(), n), "prefix"); });
     // Only the prefix that lacks nothing but the final newline may read.
     // Messages name the source and end as a sentence.
     EXPECT_EQ(
         message.startsWith("Cannot open \"prefix\": ") && message.endsWith('.'),
-        n != good.size() - 1)
+        n != bytes.size() - 1)
         << n;
   }
 }
@@ -192,55 +263,29 @@ class FormatFile : public ::testing::Test {
   // Spaces in the folder catch paths passed unquoted somewhere.
   QTemporaryDir mDir{QDir::tempPath() + "/lw format XXXXXX"};
   QString path(const QString& name) const { return mDir.filePath(name); }
-  // Saves the sample and expects the message that names the target.
-  void expectSaveFails(const QString& target) const {
-    const QString message =
-        errorOf([&] { writeBoard(parse(kSample), target, Compression::None); });
-    EXPECT_TRUE(message.startsWith("Cannot save \"" +
-                                   QDir::toNativeSeparators(target) + "\": "))
-        << message.toStdString();
-  }
 };
 
-TEST_F(FormatFile, SavesAreDeterministicAndReadByContentNotName) {
+// Every field survives a save with the same bytes, whatever the name asks
+// for; a compressed save is the same text for zcat, with no time stamp and
+// no name. zcat reads concatenated gzip members as one text; so do we, also
+// around empty members.
+TEST_F(FormatFile, SavesAreDeterministicAndReadByContentAsZcatReadsThem) {
   const Board board = parse(kSample);
   writeBoard(board, path("plain.vdz"), Compression::None);
   EXPECT_EQ(readBytes(path("plain.vdz")), kSample);
+  EXPECT_EQ(readBoard(path("plain.vdz")), board);
   for (const char* name : {"a.vd", "b.vd"})
     writeBoard(board, path(name), Compression::Gzip);
   const QByteArray packed = readBytes(path("a.vd"));
-  EXPECT_TRUE(packed.startsWith("\x1f\x8b"));
-  EXPECT_EQ(readBytes(path("b.vd")), packed);  // no time stamp, no name
-  EXPECT_EQ(readBoard(path("a.vd")), board);
-  EXPECT_EQ(readBoard(path("plain.vdz")), board);
-}
-
-// zcat prints the text of a .vdz, and reads concatenated gzip members as
-// one text; so do we, also around empty members.
-TEST_F(FormatFile, VdzIsTheVdTextAndMembersAreReadAsZcatReadsThem) {
-  writeBoard(parse(kSample), path("board.vdz"), Compression::Gzip);
+  EXPECT_EQ(readBytes(path("b.vd")), packed);
   const QByteArray empty = readBytes(LW_TEST_DATA "/bad/empty-gzip.vdz");
-  writeBytes(path("joined.vdz"), empty + readBytes(path("board.vdz")) + empty);
-  EXPECT_EQ(readBoard(path("joined.vdz")), parse(kSample));
-  if (QStandardPaths::findExecutable("gzip").isEmpty()) GTEST_SKIP();
+  writeBytes(path("joined.vd"), empty + packed + empty);
+  EXPECT_EQ(readBoard(path("joined.vd")), board);
   QProcess gzip;
-  gzip.start("gzip", {"-dc", path("board.vdz")});
+  gzip.start("gzip", {"-dc", path("a.vd")});
+  if (!gzip.waitForStarted()) GTEST_SKIP() << "no gzip";
   ASSERT_TRUE(gzip.waitForFinished());
   EXPECT_EQ(gzip.readAllStandardOutput(), kSample);
-}
-
-TEST_F(FormatFile, TheGoodDocumentReadsAndSavesUnchanged) {
-  const Board board = readBoard(kGood);
-  // The hand-written file is laid out as the writer lays it out.
-  EXPECT_EQ(serializeBoard(board), readBytes(kGood));
-  // Meanings that a name swapped in both reader and writer would change.
-  EXPECT_EQ(board.units, PageUnits::Millimetre);
-  QString kinds;  // kind, side and shape codes
-  for (const Entity& e : board.entities)
-    kinds +=
-        QString::number(int(e.kind) * 100 + int(e.side) * 10 + int(e.shape)) +
-        ' ';
-  EXPECT_EQ(kinds, "1000 302 220 220 120 610 610 910 911 700 800 400 500 ");
 }
 
 // Inflating and parsing both report: the fractions still rise to 1.
@@ -278,17 +323,16 @@ TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   rlimit old{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = 512;
+  const rlimit small{512, old.rlim_max};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  expectSaveFails(path("board.vd"));
+  expectFails("save", path("board.vd"));
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
   expectKept();
 
   QFile::setPermissions(mDir.path(), QFile::ReadOwner | QFile::ExeOwner);
   QFile probe(path("probe"));
-  if (!probe.open(QIODevice::WriteOnly)) expectSaveFails(path("board.vd"));
+  if (!probe.open(QIODevice::WriteOnly)) expectFails("save", path("board.vd"));
   probe.remove();  // written anyway when running as root
   QFile::setPermissions(mDir.path(),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -296,30 +340,45 @@ TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
 
   ASSERT_TRUE(QDir(mDir.path()).mkdir("folder.vd"));
   writeBytes(path("folder.vd/inside"), "keep");
-  expectSaveFails(path("folder.vd"));
+  expectFails("save", path("folder.vd"), "it is a folder");
   EXPECT_EQ(readBytes(path("folder.vd/inside")), "keep");
-  expectSaveFails(path("no such folder/board.vd"));
+  expectFails("save", path("no such folder/board.vd"));
 }
 
 // Numbers in documents never follow the C library's locale, which a
 // QApplication takes from the environment (de_DE writes "0,1").
-TEST_F(FormatFile, GermanNumbersChangeNoByteAndNoMessage) {
+TEST(FormatRoundTrip, GermanNumbersChangeNoByteAndNoMessage) {
   const std::string previous = std::setlocale(LC_ALL, nullptr);
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE";
-  char comma[8];
-  std::snprintf(comma, sizeof comma, "%.1f", 0.5);
-  writeBoard(parse(kSample), path("b.vdz"), Compression::Gzip);
-  const Board read = readBoard(path("b.vdz"));
-  const QByteArray bytes = serializeBoard(read);
+  const char point = *std::localeconv()->decimal_point;
+  const QByteArray bytes = serializeBoard(parse(kSample));
   const QString message = errorOf([] {
     parse(R"({"format":"loomwright-board","version":1,
       "files":[{"number":1234567}],"entities":[{"k":"via","f":7654321}]})");
   });
   std::setlocale(LC_ALL, previous.c_str());
-  EXPECT_STREQ(comma, "0,5") << "the locale has no decimal comma";
+  EXPECT_EQ(point, ',') << "the locale has no decimal comma";
   EXPECT_EQ(bytes, kSample);
-  EXPECT_EQ(read, parse(kSample));
   EXPECT_TRUE(message.contains("number 7654321")) << message.toStdString();
+}
+
+// Every file in tests/data/bad has its row and is refused with its reason;
+// so are missing and unreadable files and folders.
+TEST_F(FormatFile, EveryBadFileIsRefusedWithItsReason) {
+  const QDir bad(LW_TEST_DATA "/bad");
+  QStringList names;
+  for (const QString& row : kCases.split('\n', Qt::SkipEmptyParts)) {
+    names << row.section(": ", 0, 0);
+    expectFails("open", bad.filePath(names.last()), row.section(": ", 1));
+  }
+  names.sort();
+  EXPECT_EQ(bad.entryList({"*.vd", "*.vdz"}, QDir::Files), names);
+  expectFails("open", path("gone.vd"), "no such file");
+  expectFails("open", mDir.path(), "it is a folder");
+  writeBytes(path("locked.vd"), "{}");
+  QFile::setPermissions(path("locked.vd"), QFileDevice::Permissions());
+  if (!QFile(path("locked.vd")).open(QIODevice::ReadOnly))  // not as root
+    expectFails("open", path("locked.vd"), "Permission denied");
 }
 
 }  // namespace
