@@ -56,19 +56,6 @@ class FileLookup {
   const BoardFile* mLast = nullptr;
 };
 
-// QRectF::united skips empty rectangles; points and lines count here.
-QRectF boundingBox(std::span<const QPointF> points) {
-  double left = points[0].x(), right = left;
-  double top = points[0].y(), bottom = top;
-  for (const QPointF& p : points) {
-    left = std::min(left, p.x());
-    right = std::max(right, p.x());
-    top = std::min(top, p.y());
-    bottom = std::max(bottom, p.y());
-  }
-  return QRectF(QPointF(left, top), QPointF(right, bottom));
-}
-
 // Most bodies are rectangles; drawn as such they batch with the pads.
 bool isAlignedRectangle(const std::vector<QPointF>& p) {
   if (p.size() != 4) return false;

@@ -2,13 +2,7 @@
 
 namespace lw {
 
-std::vector<int> UniformGrid::build(std::span<const QPointF> points,
-                                    int pointsPerCell) {
-  const int n = static_cast<int>(points.size());
-  mColumns = mRows = 0;
-  mStart.clear();
-  if (n == 0) return {};
-
+QRectF boundingBox(std::span<const QPointF> points) {
   double left = points[0].x(), right = left;
   double top = points[0].y(), bottom = top;
   for (const QPointF& p : points) {
@@ -17,10 +11,22 @@ std::vector<int> UniformGrid::build(std::span<const QPointF> points,
     top = std::min(top, p.y());
     bottom = std::max(bottom, p.y());
   }
+  return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+std::vector<int> UniformGrid::build(std::span<const QPointF> points,
+                                    int pointsPerCell) {
+  const int n = static_cast<int>(points.size());
+  mColumns = mRows = 0;
+  mStart.clear();
+  if (n == 0) return {};
+
+  const QRectF box = boundingBox(points);
+  const double left = box.left(), top = box.top();
   // A line of points (or a single one) still gets cells of a sane size.
-  const double extent = std::max({right - left, bottom - top, 1e-9});
-  const double width = std::max(right - left, extent * 1e-3);
-  const double height = std::max(bottom - top, extent * 1e-3);
+  const double extent = std::max({box.width(), box.height(), 1e-9});
+  const double width = std::max(box.width(), extent * 1e-3);
+  const double height = std::max(box.height(), extent * 1e-3);
   const double cells = std::max(1.0, double(n) / std::max(1, pointsPerCell));
   const double side = std::sqrt(width * height / cells);
   constexpr int kMaxSide = 2048;  // cells per side

@@ -14,6 +14,10 @@
 
 namespace lw {
 
+// The smallest rectangle holding every point (at least one). Unlike
+// QRectF::united, a lone point or a line counts.
+QRectF boundingBox(std::span<const QPointF> points);
+
 class UniformGrid {
  public:
   // Returns, for each slot in cell order, the index of the point it holds.
