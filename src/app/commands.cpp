@@ -20,14 +20,14 @@ void MainWindow::cmdFilterProbes_Click() {
 }
 
 void MainWindow::cmdRenameProbes_Click() {
-  setDocumentModified();
+  // Renaming writes a new file and opens it; cancelling changes nothing.
   RenameProbesDialog dialog(*this, this);
   dialog.exec();
   keepGridFocus();
 }
 
 void MainWindow::cmdImport_Click() {
-  if (!askToSaveChanges()) return keepGridFocus();
+  if (!askToSaveChanges(Leaving::OpeningAnother)) return keepGridFocus();
   const QString source = mPrompts->openFileName(
       this,
       QStringLiteral("IPC-D-356 test netlist (*.ipc *.356 *.net);;All "
@@ -38,6 +38,7 @@ void MainWindow::cmdImport_Click() {
       this, QStringLiteral("VELDRA VD File (*.vd *.vdz)"), mLastFileName);
   if (name.isEmpty()) return keepGridFocus();
   const SaveTarget target = saveTargetFor(name);
+  if (!confirmReplace(*mPrompts, this, target.path)) return keepGridFocus();
 
   setBusyPointer(true);
   QString summary;

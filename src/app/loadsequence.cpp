@@ -28,7 +28,7 @@ const QString kDefaultTitle = QStringLiteral("Loomwright");
 
 void MainWindow::cmdLoad_Click() {
   // Opening another board must not silently drop unsaved wiring work.
-  if (!askToSaveChanges()) return;
+  if (!askToSaveChanges(Leaving::OpeningAnother)) return;
   const QString name = mPrompts->openFileName(this, kFileFilter, mLastFileName);
   if (name.isEmpty()) return;
   mLastFileName = name;
@@ -36,9 +36,10 @@ void MainWindow::cmdLoad_Click() {
 }
 
 void MainWindow::loadFile(const QString& fileName) {
-  mState.documentModified = false;
+  mDocumentPath.clear();
+  setDocumentModified(false);
+  updateTitle();
   repaint();
-  setTitle();
   setBusyPointer(true);
   for (QCheckBox* box : {chkComponentPins, chkFiducials, chkMech, chkPCBcomps,
                          chkToolingHoles, chkVias})
@@ -66,7 +67,8 @@ void MainWindow::loadFile(const QString& fileName) {
   // state comes back whether or not a rules file exists.
   applyRulesFile();
   fgProbes->setFocus();
-  setTitle(fileName);
+  mDocumentPath = fileName;
+  updateTitle();
   restoreWiringState();
   // Both views come to the current probe even when no step above moved the
   // current row (it was already current when they were fitted to the board).

@@ -224,6 +224,18 @@ void MainWindow::connectSignals() {
   auto* notWiredKey = new QShortcut(kNotWiredKey, this);
   connect(notWiredKey, &QShortcut::activated, this,
           [this] { handleWiringKey(Qt::Key_Backspace); });
+  // The usual desktop keys; the buttons keep their own dialogs.
+  const auto command = [this](QKeySequence key, auto&& run) {
+    connect(new QShortcut(key, this), &QShortcut::activated, this, run);
+  };
+  command(QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
+    if (cmdSave->isEnabled()) saveInPlace();
+  });
+  command(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] {
+    if (cmdSave->isEnabled()) cmdSave_Click();
+  });
+  command(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { cmdLoad_Click(); });
+  command(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
   fgProbes->installEventFilter(this);
 
   connect(optTop, &QRadioButton::toggled, this, [this](bool on) {
@@ -273,7 +285,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::start() {
-  setTitle();
+  updateTitle();
   slider->setToolTip(
       QStringLiteral("Probe Zoom Scale: %1").arg(slider->value()));
 
@@ -294,7 +306,7 @@ void MainWindow::start() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!askToSaveChanges()) {
+  if (!askToSaveChanges(Leaving::Closing)) {
     event->ignore();
     return;
   }
@@ -322,10 +334,18 @@ GridModel& MainWindow::probeGrid() {
   return *fgProbes->grid();
 }
 
-void MainWindow::setTitle(const QString& fileName) {
+void MainWindow::updateTitle() {
   QString title = appTitle() + QStringLiteral(" v") + getVersion();
-  if (!fileName.isEmpty()) title += QStringLiteral(" - ") + fileName;
+  // Qt shows "*" at the placeholder while the window is modified.
+  if (!mDocumentPath.isEmpty())
+    title += QStringLiteral(" - ") + mDocumentPath + QStringLiteral("[*]");
   setWindowTitle(title);
+  setWindowModified(mState.documentModified && !mDocumentPath.isEmpty());
+}
+
+void MainWindow::setDocumentModified(bool modified) {
+  mState.documentModified = modified;
+  updateTitle();
 }
 
 }  // namespace lw

@@ -70,14 +70,21 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   // Brings both views to the current row's probe: yellow, and the probe
   // view zoomed onto it.
   void showCurrentProbe();
-  void setDocumentModified() { mState.documentModified = true; }
+  // Marks the document changed (or saved): the title shows it with "*".
+  void setDocumentModified(bool modified = true);
+  // The file the open document lives in now; empty when none is open.
+  const QString& documentPath() const { return mDocumentPath; }
   const DocumentState& state() const { return mState; }
   BoardPicture& picture() const { return *mPicture; }
 
   // Commands, public so that tests and shortcuts reach them as clicks do.
   void cmdLoad_Click();
+  // "Save VD File": asks for a name, starting at the document's own file.
   // True when the document was written.
   bool cmdSave_Click();
+  // Ctrl+S: writes the document to its own file without asking; asks for
+  // a name only when its file's name says no form (.vd or .vdz).
+  bool saveInPlace();
   void cmdWired_Click();
   void cmdNotWired_Click();
   void cmdRotate_Click();
@@ -108,7 +115,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void applyRulesFile();
   void setControlsEnabled(bool enabled);
   void buildProbeTableInGrid();
-  void setTitle(const QString& fileName = {});
+  void updateTitle();
 
   // Selection and wiring (selection.cpp).
   void onBeforeMove(int oldRow);
@@ -136,7 +143,11 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   WiringSettings settingsShown() const;
   void showSettings(const WiringSettings& settings);
   void restoreWiringState();
-  bool askToSaveChanges();  // false when the user cancelled
+  bool saveTo(const QString& path, bool compressed);
+  // Before unsaved work would be dropped: Yes saves in place, No goes on,
+  // Cancel (false) stops. The question names what is about to happen.
+  enum class Leaving { Closing, OpeningAnother };
+  bool askToSaveChanges(Leaving leaving);
 
   Prompts* mPrompts;
   QSettings* mSettings;
@@ -145,7 +156,8 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   BoardPicture* mPicture = nullptr;
   DocumentState mState;
   RegionalFormat mRegional;
-  QString mLastFileName;  // the file dialogs start from the last choice
+  QString mLastFileName;  // the open dialogs start from the last choice
+  QString mDocumentPath;  // where the open document lives
 
  public:
   // Controls, named as the wiring team knows them.

@@ -1,6 +1,7 @@
 // The wiring state inside the document, saving, and the question before
 // unsaved work would be lost.
 
+#include "boardio.h"
 #include "gridview.h"
 #include "mainwindow.h"
 #include "probetable.h"
@@ -8,6 +9,7 @@
 #include "savename.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -67,19 +69,32 @@ void MainWindow::restoreWiringState() {
 }
 
 bool MainWindow::cmdSave_Click() {
+  const QString start = mDocumentPath.isEmpty() ? mLastFileName : mDocumentPath;
   const QString name = mPrompts->saveFileName(
-      this, QStringLiteral("VELDRA VD File (*.vd *.vdz)"), mLastFileName);
+      this, QStringLiteral("VELDRA VD File (*.vd *.vdz)"), start);
   if (name.isEmpty()) return false;  // cancelled: still modified
   mLastFileName = name;
+  // The question is about the file that will be written, extension and all.
+  const SaveTarget target = saveTargetFor(name);
+  if (!confirmReplace(*mPrompts, this, target.path)) return false;
+  return saveTo(target.path, target.compressed);
+}
+
+bool MainWindow::saveInPlace() {
+  const std::optional<Compression> form = compressionForName(mDocumentPath);
+  if (!form) return cmdSave_Click();
+  return saveTo(mDocumentPath, *form == Compression::Gzip);
+}
+
+bool MainWindow::saveTo(const QString& path, bool compressed) {
   setBusyPointer(true);
   storeWiredMarks(mDocument, probeGrid(), mState.pcbSelectArgument);
   storeWiringSettings(mDocument, settingsShown());
-  const SaveTarget target = saveTargetFor(name);
   try {
-    if (target.compressed)
-      mDocument.saveCompressed(target.path);
+    if (compressed)
+      mDocument.saveCompressed(path);
     else
-      mDocument.save(target.path);
+      mDocument.save(path);
   } catch (const Error& e) {
     setBusyPointer(false);
     mPrompts->message(this, QStringLiteral("Loomwright"), e.message(),
@@ -87,23 +102,30 @@ bool MainWindow::cmdSave_Click() {
     keepGridFocus();
     return false;
   }
-  mState.documentModified = false;
+  mDocumentPath = path;
+  setDocumentModified(false);
   setBusyPointer(false);
   keepGridFocus();
   return true;
 }
 
-bool MainWindow::askToSaveChanges() {
+bool MainWindow::askToSaveChanges(Leaving leaving) {
   if (!mState.documentModified) return true;
-  const Prompts::Answer answer = mPrompts->message(
-      this, QStringLiteral("Loomwright"),
-      QStringLiteral("There is currently a file loaded which has been "
-                     "modified since your last save.\r\n\r\nWould you like to "
-                     "save this file before Loomwright closes?"),
-      Prompts::Icon::Information, Prompts::Buttons::YesNoCancel);
-  switch (answer) {
+  const QString text =
+      leaving == Leaving::Closing
+          ? QStringLiteral(
+                "There is currently a file loaded which has been modified "
+                "since your last save.\r\n\r\nWould you like to save this "
+                "file before Loomwright closes?")
+          : QStringLiteral(
+                "Do you want to save the changes to %1 before "
+                "opening another file?")
+                .arg(QFileInfo(mDocumentPath).fileName());
+  switch (mPrompts->message(this, QStringLiteral("Loomwright"), text,
+                            Prompts::Icon::Information,
+                            Prompts::Buttons::YesNoCancel)) {
     case Prompts::Answer::Yes:
-      return cmdSave_Click();
+      return saveInPlace();
     case Prompts::Answer::No:
       return true;
     default:

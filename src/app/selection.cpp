@@ -77,7 +77,7 @@ void MainWindow::cmdWired_Click() {
   GridModel& grid = probeGrid();
   const int row = grid.currentRow();
   if (row < 1) return keepGridFocus();  // no probe to mark
-  mState.documentModified = true;
+  setDocumentModified();
   grid.setText(row, probe_grid::kWired, QStringLiteral("1"));
   const int next = findNextUnwiredRow(grid);
   if (next < 1) {
@@ -100,7 +100,7 @@ void MainWindow::cmdNotWired_Click() {
   if (row < 1) return keepGridFocus();
   grid.setText(row, probe_grid::kWired, QString());
   updateWiredCounters();
-  mState.documentModified = true;
+  setDocumentModified();
   keepGridFocus();
 }
 

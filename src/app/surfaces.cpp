@@ -69,7 +69,7 @@ void MainWindow::onSliderMoved() {
 void MainWindow::cmdRotate_Click() {
   const auto info = mDocument.fileInformation(mState.pcbFileNumber);
   if (!info) return keepGridFocus();
-  mState.documentModified = true;
+  setDocumentModified();
   const int rotation = (info->rotation + 90) % 360;
   mDocument.setFileRotation(mState.pcbFileNumber, rotation);
   mPicture->reshape();  // both views refit to the turned board

@@ -110,6 +110,7 @@ void RenameProbesDialog::cmdAccept_Click() {
                     Prompts::Icon::Information, Prompts::Buttons::Ok);
     return;
   }
+  if (!confirmReplace(prompts, this, fileName)) return;
   mHost.setBusyPointer(true);  // large boards take seconds to write
   try {
     writeRenumberedDocument(mHost.boardDocument(),

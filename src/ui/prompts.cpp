@@ -1,6 +1,8 @@
 #include "prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace lw {
@@ -53,7 +55,19 @@ QString QtPrompts::openFileName(QWidget* parent, const QString& filter,
 
 QString QtPrompts::saveFileName(QWidget* parent, const QString& filter,
                                 const QString& startName) {
-  return QFileDialog::getSaveFileName(parent, QString(), startName, filter);
+  return QFileDialog::getSaveFileName(parent, QString(), startName, filter,
+                                      nullptr,
+                                      QFileDialog::DontConfirmOverwrite);
+}
+
+bool confirmReplace(Prompts& prompts, QWidget* parent, const QString& path) {
+  if (!QFileInfo::exists(path)) return true;
+  return prompts.message(
+             parent, QStringLiteral("Loomwright"),
+             QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                 .arg(QDir::toNativeSeparators(path)),
+             Prompts::Icon::Information,
+             Prompts::Buttons::YesNo) == Prompts::Answer::Yes;
 }
 
 }  // namespace lw

@@ -24,10 +24,14 @@ class Prompts {
   // startName is the name last chosen in a dialog of the same window.
   virtual QString openFileName(QWidget* parent, const QString& filter,
                                const QString& startName) = 0;
-  // Asks before an existing file is replaced.
+  // Does not ask about replacing a file: the caller asks, for the name it
+  // will really write (confirmReplace).
   virtual QString saveFileName(QWidget* parent, const QString& filter,
                                const QString& startName) = 0;
 };
+
+// True when path does not exist yet, or the user agreed to replace it.
+bool confirmReplace(Prompts& prompts, QWidget* parent, const QString& path);
 
 class QtPrompts final : public Prompts {
  public:

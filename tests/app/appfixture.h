@@ -15,6 +15,12 @@
 
 namespace lw::test {
 
+// The title as the window system shows it: "*" while modified.
+inline QString shownTitle(const QWidget& w) {
+  return QString(w.windowTitle())
+      .replace("[*]", w.isWindowModified() ? "*" : "");
+}
+
 class AppFixture : public TempFolder {
  public:
   MainWindow& open() {

@@ -27,6 +27,8 @@ class PersistenceTest : public QObject {
   void load(const Board& board) {
     f = std::make_unique<AppFixture>();
     w = &f->open();
+    w->show();  // the keys reach an active window
+    QVERIFY(QTest::qWaitForWindowActive(w));
     w->loadFile(f->write(board, "board.vd"));
   }
   void markWired(const char* probe) {
@@ -77,15 +79,43 @@ class PersistenceTest : public QObject {
     QVERIFY(!w2.state().documentModified);
   }
 
-  void cancelledOrFailedSavesKeepTheWork() {
+  void saveWhereTheDocumentLives() {
     load(smallBoard());
+    const QString own = f->path("board.vd");
+    QCOMPARE(shownTitle(*w), "Fixture Loomwright v1.3 - " + own);
     markWired("1");
-    QVERIFY(!w->cmdSave_Click());  // dialog cancelled
+    QCOMPARE(shownTitle(*w), "Fixture Loomwright v1.3 - " + own + "*");
+    QVERIFY(!w->cmdSave_Click());  // dialog cancelled: still modified
+    QCOMPARE(f->prompts.dialogStarts.last(), own);
     QVERIFY(w->state().documentModified);
 
+    // Ctrl+S writes the document's own file without a dialog.
+    QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(readBoard(own).entities.size(), smallBoard().entities.size());
+    QVERIFY(readFile(own).contains("PROBE_WIRED"));
+    QCOMPARE(shownTitle(*w), "Fixture Loomwright v1.3 - " + own);
+
+    // The replace question names the file that will be written; No keeps
+    // it. Saved under another name, the title follows.
+    const QString other = f->write(smallBoard(), "other.vdz");
+    f->prompts.fileNames << f->path("board") << f->path("other.vdz");
+    f->prompts.answers << Prompts::Answer::No << Prompts::Answer::Yes;
+    QVERIFY(!w->cmdSave_Click());
+    QCOMPARE(f->prompts.lastText(),
+             QDir::toNativeSeparators(own) +
+                 " already exists.\nDo you want to replace it?");
+    QVERIFY(w->cmdSave_Click());
+    QVERIFY(readFile(other).startsWith("\x1f\x8b"));
+    QCOMPARE(w->documentPath(), other);
+  }
+
+  void failedSavesKeepTheWork() {
+    load(smallBoard());
+    markWired("1");
     // A name that is a folder: the write fails, the message names it.
     QDir().mkpath(f->path("folder.vd"));
     f->prompts.fileNames.enqueue(f->path("folder.vd"));
+    f->prompts.answers.enqueue(Prompts::Answer::Yes);  // replace it
     QVERIFY(!w->cmdSave_Click());
     QVERIFY(w->state().documentModified);
     QVERIFY(f->prompts.lastText().contains("folder.vd"));
@@ -115,27 +145,24 @@ class PersistenceTest : public QObject {
     w->show();
     markWired("1");
     f->prompts.answers.enqueue(Prompts::Answer::Cancel);
-    QVERIFY(!w->close());
+    QTest::keyClick(w, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(w->isVisible());
     QCOMPARE(f->prompts.lastText(),
              QString("There is currently a file loaded which has been "
                      "modified since your last save.\r\n\r\nWould you like "
                      "to save this file before Loomwright closes?"));
     QCOMPARE(f->prompts.messages.last().buttons, Prompts::Buttons::YesNoCancel);
 
-    f->prompts.answers.enqueue(Prompts::Answer::Yes);  // then cancels Save As
-    QVERIFY(!w->close());
-    QCOMPARE(f->grid().text(f->rowOf("1"), 0), QString("1"));
-
-    f->prompts.answers.enqueue(Prompts::Answer::Yes);
-    f->prompts.fileNames.enqueue(f->path("closing.vd"));
+    f->prompts.answers.enqueue(Prompts::Answer::Yes);  // saved where it lives
     QVERIFY(w->close());
-    QVERIFY(QFile::exists(f->path("closing.vd")));
+    QVERIFY(readFile(f->path("board.vd")).contains("PROBE_WIRED"));
 
     load(smallBoard());
     w->show();
     markWired("1");
     f->prompts.answers.enqueue(Prompts::Answer::No);
     QVERIFY(w->close());
+    QVERIFY(!readFile(f->path("board.vd")).contains("PROBE_WIRED"));
   }
 
   void openingAnotherBoardAsksFirst() {
@@ -145,26 +172,23 @@ class PersistenceTest : public QObject {
 
     f->prompts.answers.enqueue(Prompts::Answer::Cancel);
     f->prompts.fileNames.enqueue(other);
-    w->cmdLoad_Click();
-    QVERIFY(!w->windowTitle().endsWith("other.vd"));
+    QTest::keyClick(w, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(f->prompts.lastText(),
+             QString("Do you want to save the changes to board.vd before "
+                     "opening another file?"));
+    QCOMPARE(w->documentPath(), f->path("board.vd"));
     QCOMPARE(f->grid().text(f->rowOf("1"), 0), QString("1"));
 
-    f->prompts.fileNames.clear();
-    f->prompts.answers.enqueue(Prompts::Answer::Yes);  // Save As cancelled
+    f->prompts.answers.enqueue(Prompts::Answer::Yes);  // saved in place
     w->cmdLoad_Click();
-    QVERIFY(w->state().documentModified);
-
-    f->prompts.answers.enqueue(Prompts::Answer::Yes);
-    f->prompts.fileNames << f->path("kept.vd") << other;
-    w->cmdLoad_Click();
-    QVERIFY(w->windowTitle().endsWith("other.vd"));
-    QVERIFY(QFile::exists(f->path("kept.vd")));
+    QCOMPARE(w->documentPath(), other);
+    QVERIFY(readFile(f->path("board.vd")).contains("PROBE_WIRED"));
 
     markWired("1");
     f->prompts.answers.enqueue(Prompts::Answer::No);
     f->prompts.fileNames.enqueue(f->write(smallBoard(), "third.vd"));
     w->cmdLoad_Click();
-    QVERIFY(w->windowTitle().endsWith("third.vd"));
+    QVERIFY(w->documentPath().endsWith("third.vd"));
     QCOMPARE(f->grid().text(f->rowOf("1"), 0), QString());
   }
 };

@@ -78,12 +78,12 @@ class WindowTest : public QObject {
   void loadReadsTheFileOnceIntoBothViews() {
     f = std::make_unique<AppFixture>();
     w = &f->open();
-    QCOMPARE(w->windowTitle(), kTitle);
+    QCOMPARE(shownTitle(*w), kTitle);
     QVERIFY(!w->cmdWired->isEnabled());
     const QString path = f->write(smallBoard(), "small board.vd");
     QCOMPARE(opensDuring(path, [&] { w->loadFile(path); }), 1);
     QVERIFY2(f->prompts.messages.isEmpty(), qPrintable(f->prompts.lastText()));
-    QCOMPARE(w->windowTitle(), kTitle + " - " + path);
+    QCOMPARE(shownTitle(*w), kTitle + " - " + path);
     QCOMPARE(f->grid().rows(), 6);  // the unplaced probe is left out
     QCOMPARE(w->lblTopProbeCount->text(), QString("3"));
     QCOMPARE(w->lblBotProbeCount->text(), QString("2"));
@@ -138,7 +138,7 @@ class WindowTest : public QObject {
              qPrintable(f->prompts.lastText()));
     QCOMPARE(grid->rows(), 1);
     QVERIFY(!w->cmdWired->isEnabled());
-    QCOMPARE(w->windowTitle(), kTitle);
+    QCOMPARE(shownTitle(*w), kTitle);
     QVERIFY(w->picture().board().entities.empty());
     QVERIFY(!w->state().documentModified);
   }
@@ -328,10 +328,11 @@ class WindowTest : public QObject {
       command();
       return name;
     };
-    QCOMPARE(opened([this] { w->cmdFilterProbes_Click(); }),
-             QString("lw::RulesDialog"));
     QCOMPARE(opened([this] { w->cmdRenameProbes_Click(); }),
              QString("lw::RenameProbesDialog"));
+    QVERIFY(!w->state().documentModified);  // cancelled: nothing changed
+    QCOMPARE(opened([this] { w->cmdFilterProbes_Click(); }),
+             QString("lw::RulesDialog"));
   }
 
   void importCommandWritesAndLoadsTheBoard() {
@@ -339,7 +340,7 @@ class WindowTest : public QObject {
     const QString data = QString(LW_SOURCE_ROOT) + "/tests/import/data/";
     f->prompts.fileNames << data + "kicad_style.ipc" << f->path("imported");
     QTest::mouseClick(w->cmdImport, Qt::LeftButton);
-    QVERIFY(w->windowTitle().endsWith("imported.vd"));
+    QVERIFY(shownTitle(*w).endsWith("imported.vd"));
     QVERIFY(grid->rows() > 1);
     QCOMPARE(f->prompts.messages.first().icon, Prompts::Icon::Information);
 
@@ -349,7 +350,7 @@ class WindowTest : public QObject {
     QCOMPARE(f->prompts.messages[0].icon, Prompts::Icon::Stop);
     QVERIFY(f->prompts.lastText().contains("no_features.ipc"));
     QVERIFY(!QFile::exists(f->path("never.vd")));
-    QVERIFY(w->windowTitle().endsWith("imported.vd"));  // still loaded
+    QVERIFY(shownTitle(*w).endsWith("imported.vd"));  // still loaded
   }
 
   void startUpKeepsTheZoomLevelPerUser() {

@@ -182,6 +182,19 @@ class RenameProbesTest : public QObject {
     QCOMPARE(r.host.loads, QStringList{r.dir.path("board.vd")});
   }
 
+  void anExistingFileIsReplacedOnlyWhenTheUserSaysSo() {
+    Rig r;
+    r.open();
+    const QString target = r.dir.write("board.vd", "keep");
+    r.host.scripted.answers << Prompts::Answer::Yes;  // to the confirmation
+    r.accept(Prompts::Answer::No, target);            // to the replacing
+    QCOMPARE(readFile(target), QByteArray("keep"));
+    QVERIFY(r.host.loads.isEmpty());
+    QCOMPARE(r.told().last(),
+             "Loomwright|Information|YesNo|$DIR/board.vd already exists.\n"
+             "Do you want to replace it?");
+  }
+
   void writesARenumberedCopyForTheHostToLoad_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("compressed");
