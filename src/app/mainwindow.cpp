@@ -225,7 +225,7 @@ void MainWindow::connectSignals() {
   connect(notWiredKey, &QShortcut::activated, this,
           [this] { handleWiringKey(Qt::Key_Backspace); });
   // The usual desktop keys; the buttons keep their own dialogs.
-  const auto command = [this](QKeySequence key, auto&& run) {
+  const auto command = [this](const QKeySequence& key, auto&& run) {
     connect(new QShortcut(key, this), &QShortcut::activated, this, run);
   };
   command(QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
