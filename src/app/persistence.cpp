@@ -58,14 +58,15 @@ void MainWindow::restoreWiringState() {
     if (isWired(grid, r))
       colourProbe(grid.text(r, probe_grid::kProbe), kWiredColour);
   updateWiredCounters();
+  // The settings first: a restored surface switch moves the selection, and
+  // the shift must start at the first probe of that surface still to wire.
+  showSettings(restoreWiringSettings(mDocument, settingsShown()));
 
   int row = 1;
   while (row < grid.rows() && (grid.isRowHidden(row) || isWired(grid, row)))
     ++row;
   if (row < grid.rows()) grid.setCurrentRow(row);
   if (grid.currentRow() > 0) fgProbes->showCell(grid.currentRow(), 0);
-
-  showSettings(restoreWiringSettings(mDocument, settingsShown()));
 }
 
 bool MainWindow::cmdSave_Click() {
