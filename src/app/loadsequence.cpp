@@ -36,28 +36,35 @@ void MainWindow::cmdLoad_Click() {
 }
 
 void MainWindow::loadFile(const QString& fileName) {
+  setBusyPointer(true);
+  frmBusy->show();
+  frmBusy->setText(QStringLiteral("Loading VD File"));
+  frmBusy->setMaximum(100);
+  frmBusy->setValue(0);
+  // The new board is read and checked before anything of the open one is
+  // dropped: a file that cannot be worked leaves the shift's board as it
+  // was, marks and all.
+  std::optional<IncomingBoard> incoming = readAndCheck(fileName);
+  if (!incoming) return;
+
+  mDocument = std::move(incoming->document);
+  mPicture->setDocument(&mDocument);
+  mState.tables = std::move(incoming->tables);
+  mState.pcbFileNumber = incoming->pcbFile;
+  mState.pcbSelectArgument = incoming->selectArgument;
+  mState.pinDataLoaded = incoming->pinsLinked;
+  mState.viaDataLoaded = incoming->viasLinked;
   mDocumentPath.clear();
   setDocumentModified(false);
-  updateTitle();
-  repaint();
-  setBusyPointer(true);
   for (QCheckBox* box : {chkComponentPins, chkFiducials, chkMech, chkPCBcomps,
                          chkToolingHoles, chkVias})
     box->setCheckState(Qt::Checked);
   setControlsEnabled(false);
   mState.boardRotation = 0;
   cmdRotate->setText(rotateCaption(0));
-
-  frmBusy->show();
-  frmBusy->setText(QStringLiteral("Loading VD File"));
-  frmBusy->setMaximum(100);
-  frmBusy->setValue(0);
-  if (!readDocument(fileName)) return;
-
-  frmBusy->setText(QStringLiteral("Extracting Probe Information"));
-  frmBusy->setMaximum(8);
-  checkPcbFile();
-  if (!extractAndBuild()) return;
+  updateZoomWindow();
+  buildProbeTableInGrid();
+  buildLayerTable();
 
   setControlsEnabled(true);
   frmBusy->setValue(8);
@@ -77,10 +84,12 @@ void MainWindow::loadFile(const QString& fileName) {
   fgProbes->setFocus();
 }
 
-bool MainWindow::readDocument(const QString& fileName) {
+std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
+    const QString& fileName) {
+  IncomingBoard in;
   int shown = 0;
   try {
-    mDocument.open(fileName, [this, &shown](double fraction) {
+    in.document.open(fileName, [this, &shown](double fraction) {
       // Halves round to the even neighbour, as the bar always has.
       const int percent = static_cast<int>(
           std::nearbyint(100 * std::clamp(fraction, 0.0, 1.0)));
@@ -88,46 +97,41 @@ bool MainWindow::readDocument(const QString& fileName) {
     });
   } catch (const Error& e) {
     // Say what is wrong with the file, not that it lacks probes.
-    abortLoad(e.message());
-    return false;
+    refuseLoad(e.message());
+    return std::nullopt;
   }
-  frmBusy->setValue(100);
-  mPicture->setDocument(&mDocument);
-  return true;
-}
-
-bool MainWindow::extractAndBuild() {
-  const BoardDocument& doc = mDocument;
-  ExtractionTables& t = mState.tables;
-  const int file = mState.pcbFileNumber;
-
+  frmBusy->setText(QStringLiteral("Extracting Probe Information"));
+  frmBusy->setMaximum(8);
+  if (!findPcbFile(in)) {
+    refuseLoad({});
+    return std::nullopt;
+  }
+  const BoardDocument& doc = in.document;
+  ExtractionTables& t = in.tables;
   frmBusy->setValue(1);
-  if (extractProbes(doc, file, t)) {
-    abortLoad(
+  if (extractProbes(doc, in.pcbFile, t)) {
+    refuseLoad(
         QStringLiteral("The file being loaded does not contain any "
                        "probes."));
-    return false;
+    return std::nullopt;
   }
   frmBusy->setValue(2);
-  if (extractAccessPoints(doc, file, t)) {
-    abortLoad(
+  if (extractAccessPoints(doc, in.pcbFile, t)) {
+    refuseLoad(
         QStringLiteral("The file being loaded does not contain any "
                        "access points."));
-    return false;
+    return std::nullopt;
   }
   frmBusy->setValue(3);
-  mState.pinDataLoaded = !extractComponentPins(doc, file, t);
+  in.pinsLinked = !extractComponentPins(doc, in.pcbFile, t);
   frmBusy->setValue(4);
-  mState.viaDataLoaded = !extractVias(doc, file, t);
+  in.viasLinked = !extractVias(doc, in.pcbFile, t);
   frmBusy->setValue(5);
-  resolveAccessFeatures(t, mState.pinDataLoaded, mState.viaDataLoaded);
+  resolveAccessFeatures(t, in.pinsLinked, in.viasLinked);
   frmBusy->setValue(6);
   resolveProbeAccess(t);
   frmBusy->setValue(7);
-  updateZoomWindow();
-  buildProbeTableInGrid();
-  buildLayerTable();
-  return true;
+  return in;
 }
 
 void MainWindow::closeBusyWindow() {
@@ -135,42 +139,39 @@ void MainWindow::closeBusyWindow() {
   activateWindow();  // the keyboard comes back to the grid
 }
 
-void MainWindow::abortLoad(const QString& message) {
+void MainWindow::refuseLoad(const QString& message) {
   closeBusyWindow();
   setBusyPointer(false);
-  mPrompts->message(this, kDefaultTitle, message, Prompts::Icon::Information,
-                    Prompts::Buttons::Ok);
-  mDocument.open(QString());
-  mPicture->setDocument(&mDocument);
-  GridModel& grid = probeGrid();
-  grid.clear();
-  grid.setRows(1);
-  grid.setColumns(12);
+  if (!message.isEmpty())
+    mPrompts->message(this, kDefaultTitle, message, Prompts::Icon::Information,
+                      Prompts::Buttons::Ok);
 }
 
-void MainWindow::checkPcbFile() {
+bool MainWindow::findPcbFile(IncomingBoard& in) {
   QList<int> files;
-  if (mDocument.listDocumentFiles(&files) < 0) {
+  if (in.document.listDocumentFiles(&files) < 0) {
     mPrompts->message(this, appTitle(),
                       QStringLiteral("There are no files present in the VD "
                                      "file loaded"),
                       Prompts::Icon::Stop, Prompts::Buttons::Ok);
-    return;
+    return false;
   }
   int count = 0;
   for (const int file : files) {
-    const auto info = mDocument.fileInformation(file);
+    const auto info = in.document.fileInformation(file);
     if (!info || !info->isPcb || !info->visible) continue;
-    mState.pcbFileNumber = file;
+    in.pcbFile = file;
+    in.selectArgument = info->selectArgument;
     ++count;
-    mState.pcbSelectArgument = info->selectArgument;
   }
-  if (count == 0)
+  if (count == 0) {
     mPrompts->message(this, appTitle(),
                       QStringLiteral("No PCB Data Found in the Active VELDRA "
                                      "Document"),
                       Prompts::Icon::Stop, Prompts::Buttons::Ok);
-  if (count > 1)
+    return false;
+  }
+  if (count > 1)  // the last one is worked, as the message says
     mPrompts->message(
         this, appTitle(),
         QStringLiteral("The currently loaded VD files contains %1 PCB files "
@@ -178,6 +179,7 @@ void MainWindow::checkPcbFile() {
                        "file then reload it.")
             .arg(count),
         Prompts::Icon::Stop, Prompts::Buttons::Ok);
+  return true;
 }
 
 void MainWindow::buildProbeTableInGrid() {

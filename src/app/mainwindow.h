@@ -107,10 +107,20 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   bool handleWiringKey(int key);
 
   // Load sequence (loadsequence.cpp).
-  bool readDocument(const QString& fileName);
-  void checkPcbFile();
-  bool extractAndBuild();
-  void abortLoad(const QString& message);
+  // A board read and checked, not yet shown.
+  struct IncomingBoard {
+    BoardDocument document;
+    int pcbFile = 0;
+    int selectArgument = 0;
+    ExtractionTables tables;
+    bool pinsLinked = false;
+    bool viasLinked = false;
+  };
+  // Reads fileName and extracts its probes; nothing when the board cannot
+  // be worked (the user has been told).
+  std::optional<IncomingBoard> readAndCheck(const QString& fileName);
+  bool findPcbFile(IncomingBoard& in);
+  void refuseLoad(const QString& message);
   void closeBusyWindow();
   void applyRulesFile();
   void setControlsEnabled(bool enabled);

@@ -104,7 +104,7 @@ class WindowTest : public QObject {
     QVERIFY(std::abs(c.x() - -1.5) < 0.2 && std::abs(c.y() - 2.25) < 0.2);
   }
 
-  void loadFailuresAreReported_data() {
+  void loadFailuresAreReportedAndKeepTheOpenBoard_data() {
     QTest::addColumn<QString>("problem");
     QTest::addColumn<QString>("message");
     QTest::newRow("no probes")
@@ -116,10 +116,13 @@ class WindowTest : public QObject {
     QTest::newRow("corrupt") << "corrupt"
                              << "corrupt.vd";
   }
-  void loadFailuresAreReported() {
+  // A file that cannot be worked leaves the open board as it was.
+  void loadFailuresAreReportedAndKeepTheOpenBoard() {
     QFETCH(QString, problem);
     QFETCH(QString, message);
     load(smallBoard());
+    const QString open = f->path("board.vd");
+    w->cmdWired_Click();  // unsaved work on the open board
     Board b = smallBoard(problem != "access");
     if (problem == "probes")
       std::erase_if(b.entities, [](const Entity& e) {
@@ -136,11 +139,12 @@ class WindowTest : public QObject {
     QCOMPARE(f->prompts.messages.size(), 1);
     QVERIFY2(f->prompts.lastText().contains(message),
              qPrintable(f->prompts.lastText()));
-    QCOMPARE(grid->rows(), 1);
-    QVERIFY(!w->cmdWired->isEnabled());
-    QCOMPARE(shownTitle(*w), kTitle);
-    QVERIFY(w->picture().board().entities.empty());
-    QVERIFY(!w->state().documentModified);
+    QCOMPARE(grid->rows(), 6);
+    QCOMPARE(grid->text(f->rowOf("1"), 0), QString("1"));
+    QVERIFY(w->cmdWired->isEnabled());
+    QCOMPARE(shownTitle(*w), kTitle + " - " + open + "*");
+    QCOMPARE(w->picture().board().entities.size(),
+             smallBoard().entities.size());
   }
 
   void pcbFileCheckMessages() {
@@ -161,6 +165,7 @@ class WindowTest : public QObject {
     w->loadFile(f->write(none, "hidden.vd"));
     QCOMPARE(f->prompts.messages.first().text,
              QString("No PCB Data Found in the Active VELDRA Document"));
+    QCOMPARE(w->documentPath(), f->path("board.vd"));  // nothing replaced
   }
 
   void loadsTheBundledDemoAndABottomOnlyBoard() {
