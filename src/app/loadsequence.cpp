@@ -4,11 +4,14 @@
 #include "boardview.h"
 #include "busywindow.h"
 #include "gridview.h"
+#include "ipc356import.h"
 #include "mainwindow.h"
 #include "probetable.h"
 #include "prompts.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -97,7 +100,7 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
     });
   } catch (const Error& e) {
     // Say what is wrong with the file, not that it lacks probes.
-    refuseLoad(e.message());
+    refuseUnreadable(fileName, e.message());
     return std::nullopt;
   }
   frmBusy->setText(QStringLiteral("Extracting Probe Information"));
@@ -137,6 +140,27 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
 void MainWindow::closeBusyWindow() {
   frmBusy->close();
   activateWindow();  // the keyboard comes back to the grid
+}
+
+void MainWindow::refuseUnreadable(const QString& fileName,
+                                  const QString& readerMessage) {
+  QFile file(fileName);
+  const QByteArray head =
+      file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
+  // A damaged document keeps the reader's words and position; a file of
+  // another kind is named as such, and a netlist sent where it is read.
+  if (head.isEmpty() || startsLikeBoardDocument(head))
+    return refuseLoad(readerMessage);
+  closeBusyWindow();
+  setBusyPointer(false);
+  QString text = QStringLiteral("%1 is not a Loomwright board document.")
+                     .arg(QFileInfo(fileName).fileName());
+  if (looksLikeIpc356(head))
+    text += QStringLiteral(
+        "\n\nIt looks like an IPC-D-356 netlist: \"Import IPC-D-356...\" "
+        "reads it into a board document.");
+  mPrompts->message(this, kDefaultTitle, text, Prompts::Icon::Warning,
+                    Prompts::Buttons::Ok);
 }
 
 void MainWindow::refuseLoad(const QString& message) {

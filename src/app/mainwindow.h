@@ -121,6 +121,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   std::optional<IncomingBoard> readAndCheck(const QString& fileName);
   bool findPcbFile(IncomingBoard& in);
   void refuseLoad(const QString& message);
+  void refuseUnreadable(const QString& fileName, const QString& readerMessage);
   void closeBusyWindow();
   void applyRulesFile();
   void setControlsEnabled(bool enabled);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -171,6 +172,15 @@ std::optional<Compression> compressionForName(const QString& fileName) {
   if (extension == QLatin1StringView("vd")) return Compression::None;
   if (extension == QLatin1StringView("vdz")) return Compression::Gzip;
   return std::nullopt;
+}
+
+bool startsLikeBoardDocument(QByteArrayView head) {
+  if (head.startsWith("\x1f\x8b")) return true;
+  if (head.startsWith("\xef\xbb\xbf")) head = head.sliced(3);
+  const auto first = std::find_if(head.begin(), head.end(), [](char c) {
+    return c != ' ' && c != '\t' && c != '\r' && c != '\n';
+  });
+  return first != head.end() && *first == '{';
 }
 
 }  // namespace lw

@@ -23,6 +23,12 @@ enum class Compression { None, Gzip };
 // under a name the user gave decides with this.
 std::optional<Compression> compressionForName(const QString& fileName);
 
+// Whether a file's first bytes are those of a board document: gzip, or a
+// JSON object (after white space and a UTF-8 byte order mark). When they
+// are and reading fails, the document is damaged; otherwise the file is of
+// another kind.
+bool startsLikeBoardDocument(QByteArrayView head);
+
 // Called with rising fractions from 0 to 1 while a document is read.
 using ProgressFn = std::function<void(double fraction)>;
 

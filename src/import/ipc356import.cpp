@@ -334,4 +334,17 @@ QString formatSummary(const ImportSummary& s) {
   return boardLines(s) + probeLines(s) + skippedLines(s);
 }
 
+bool looksLikeIpc356(QByteArrayView text) {
+  while (!text.isEmpty()) {
+    const qsizetype end = text.indexOf('\n');
+    const QByteArrayView line = (end < 0 ? text : text.first(end)).trimmed();
+    text = end < 0 ? QByteArrayView() : text.sliced(end + 1);
+    if (line.isEmpty()) continue;
+    for (const char* start : {"C ", "P ", "317", "327", "367", "999"})
+      if (line.startsWith(start)) return true;
+    return line == "C" || line == "P";
+  }
+  return false;
+}
+
 }  // namespace lw

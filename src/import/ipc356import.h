@@ -70,6 +70,11 @@ ImportResult importIpc356(const QString& path, const ImportOptions& options);
 ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
                               const ImportOptions& options);
 
+// Whether text begins like an IPC-D-356 netlist: its first line that is not
+// blank is a comment ("C"), a parameter ("P") or a test record ("317",
+// "327", "367", "999").
+bool looksLikeIpc356(QByteArrayView text);
+
 // Several lines for the user, ending with a line break.
 QString formatSummary(const ImportSummary& summary);
 

@@ -20,6 +20,9 @@ Prompts::Answer QtPrompts::message(QWidget* parent, const QString& title,
     case Icon::Information:
       box.setIcon(QMessageBox::Information);
       break;
+    case Icon::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
     case Icon::Stop:
       box.setIcon(QMessageBox::Critical);
       break;

@@ -12,7 +12,7 @@ namespace lw {
 
 class Prompts {
  public:
-  enum class Icon { None, Information, Stop };
+  enum class Icon { None, Information, Warning, Stop };
   enum class Buttons { Ok, YesNo, YesNoCancel };
   enum class Answer { Ok, Yes, No, Cancel };
 

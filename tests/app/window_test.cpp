@@ -114,7 +114,11 @@ class WindowTest : public QObject {
         << "access"
         << "The file being loaded does not contain any access points.";
     QTest::newRow("corrupt") << "corrupt"
-                             << "corrupt.vd";
+                             << "corrupt.vd\": not valid JSON";
+    QTest::newRow("netlist") << "netlist"
+                             << "netlist.vd is not a Loomwright board "
+                                "document.\n\nIt looks like an IPC-D-356 "
+                                "netlist: \"Import IPC-D-356...\" reads it";
   }
   // A file that cannot be worked leaves the open board as it was.
   void loadFailuresAreReportedAndKeepTheOpenBoard() {
@@ -129,16 +133,19 @@ class WindowTest : public QObject {
         return e.kind == EntityKind::Probe;
       });
     QString path = f->write(b, problem + ".vd");
-    if (problem == "corrupt") {
-      QFile file(path);
-      QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write("{\"format\": \"loomwright-board\", \"version\": 1, \"ent");
-    }
+    if (problem == "corrupt")
+      path = f->write("corrupt.vd", QByteArray("{\"format\": \"loomwright"));
+    if (problem == "netlist")
+      path =
+          f->write("netlist.vd", QByteArray("C  IPC-D-356\r\nP  UNITS 0\r\n"));
     f->prompts.messages.clear();
     w->loadFile(path);
     QCOMPARE(f->prompts.messages.size(), 1);
     QVERIFY2(f->prompts.lastText().contains(message),
              qPrintable(f->prompts.lastText()));
+    QCOMPARE(f->prompts.messages.last().icon, problem == "netlist"
+                                                  ? Prompts::Icon::Warning
+                                                  : Prompts::Icon::Information);
     QCOMPARE(grid->rows(), 6);
     QCOMPARE(grid->text(f->rowOf("1"), 0), QString("1"));
     QVERIFY(w->cmdWired->isEnabled());

@@ -258,6 +258,19 @@ TEST(FormatFileName, OnlyVdOrVdzAfterTheLastDotInAnyCase) {
     EXPECT_EQ(compressionForName(name), compression) << name;
 }
 
+TEST(FormatFileKind, FirstBytesTellADocumentFromAnotherFile) {
+  const std::pair<QByteArrayView, bool> cases[] = {{"{\"format\"", true},
+                                                   {" \r\n\t{", true},
+                                                   {"\xef\xbb\xbf{", true},
+                                                   {"\x1f\x8b\x08", true},
+                                                   {"P  UNITS CUST 0", false},
+                                                   {"[1, 2]", false},
+                                                   {"", false},
+                                                   {"   ", false}};
+  for (const auto& [head, document] : cases)
+    EXPECT_EQ(startsLikeBoardDocument(head), document) << head.data();
+}
+
 class FormatFile : public ::testing::Test {
  protected:
   // Spaces in the folder catch paths passed unquoted somewhere.

@@ -206,6 +206,19 @@ TEST(Ipc356Reader, UnitsScaleLengthsAndAngles) {
 
 // Text without a readable feature is refused, naming the source and the
 // first problem when there is one.
+TEST(Ipc356Import, FirstLineTellsANetlist) {
+  const std::pair<QByteArrayView, bool> cases[] = {
+      {"C  IPC-D-356A\r\nP  UNITS CUST 0", true},
+      {"\n\n  P  JOB x\n", true},
+      {"317NET1  J1 -1 D0400PA00X 001000Y 001000", true},
+      {"999", true},
+      {"{\"format\": \"loomwright-board\"}", false},
+      {"PCB board\n", false},
+      {"", false}};
+  for (const auto& [text, netlist] : cases)
+    EXPECT_EQ(looksLikeIpc356(text), netlist) << text.data();
+}
+
 TEST(Ipc356Import, InputWithoutUsableFeaturesIsRefusedByName) {
   using namespace ::testing;
   QByteArray broken = netlist({{"327", "", "R1", "", 1, 5}});

@@ -47,7 +47,7 @@ class ScriptedPrompts final : public Prompts {
 
   // Every message as "title|icon|buttons|text", to compare in one go.
   QStringList told() const {
-    static const char* icons[] = {"None", "Information", "Stop"};
+    static const char* icons[] = {"None", "Information", "Warning", "Stop"};
     static const char* buttons[] = {"Ok", "YesNo", "YesNoCancel"};
     QStringList all;
     for (const Message& m : messages)
