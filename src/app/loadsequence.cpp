@@ -172,22 +172,15 @@ void MainWindow::refuseLoad(const QString& message) {
 }
 
 bool MainWindow::findPcbFile(IncomingBoard& in) {
-  QList<int> files;
-  if (in.document.listDocumentFiles(&files) < 0) {
+  if (in.document.board().files.empty()) {
     mPrompts->message(this, appTitle(),
                       QStringLiteral("There are no files present in the VD "
                                      "file loaded"),
                       Prompts::Icon::Stop, Prompts::Buttons::Ok);
     return false;
   }
-  int count = 0;
-  for (const int file : files) {
-    const auto info = in.document.fileInformation(file);
-    if (!info || !info->isPcb || !info->visible) continue;
-    in.pcbFile = file;
-    in.selectArgument = info->selectArgument;
-    ++count;
-  }
+  const QList<int> pcbFiles = in.document.visiblePcbFiles();
+  const int count = int(pcbFiles.size());
   if (count == 0) {
     mPrompts->message(this, appTitle(),
                       QStringLiteral("No PCB Data Found in the Active VELDRA "
@@ -195,7 +188,7 @@ bool MainWindow::findPcbFile(IncomingBoard& in) {
                       Prompts::Icon::Stop, Prompts::Buttons::Ok);
     return false;
   }
-  if (count > 1)  // the last one is worked, as the message says
+  if (count > 1)
     mPrompts->message(
         this, appTitle(),
         QStringLiteral("The currently loaded VD files contains %1 PCB files "
@@ -203,6 +196,9 @@ bool MainWindow::findPcbFile(IncomingBoard& in) {
                        "file then reload it.")
             .arg(count),
         Prompts::Icon::Stop, Prompts::Buttons::Ok);
+  // With several, the last one is worked, as the message says.
+  in.pcbFile = pcbFiles.last();
+  in.selectArgument = in.document.fileInformation(in.pcbFile)->selectArgument;
   return true;
 }
 
