@@ -57,8 +57,8 @@ void MainWindow::loadFile(const QString& fileName) {
   mState.pcbSelectArgument = incoming->selectArgument;
   mState.pinDataLoaded = incoming->pinsLinked;
   mState.viaDataLoaded = incoming->viasLinked;
-  mDocumentPath.clear();
-  setDocumentModified(false);
+  mDocumentPath = fileName;
+  setDocumentModified(false);  // and the title names the new file
   for (QCheckBox* box : {chkComponentPins, chkFiducials, chkMech, chkPCBcomps,
                          chkToolingHoles, chkVias})
     box->setCheckState(Qt::Checked);
@@ -77,8 +77,6 @@ void MainWindow::loadFile(const QString& fileName) {
   // state comes back whether or not a rules file exists.
   applyRulesFile();
   fgProbes->setFocus();
-  mDocumentPath = fileName;
-  updateTitle();
   restoreWiringState();
   // Both views come to the current probe even when no step above moved the
   // current row (it was already current when they were fitted to the board).
