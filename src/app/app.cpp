@@ -35,6 +35,8 @@ int runApplication(QApplication& app) {
   setup.userRulesPath =
       QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
           .filePath(QStringLiteral("default.rules"));
+  setup.dataFolder =
+      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   setup.shippedRulesPath = QDir(QApplication::applicationDirPath())
                                .filePath(QStringLiteral("default.rules"));
 

@@ -39,6 +39,9 @@ void MainWindow::cmdLoad_Click() {
 }
 
 void MainWindow::loadFile(const QString& fileName) {
+  std::unique_ptr<StationLock> lock;
+  bool readOnly = false;
+  if (!lockBeforeLoad(fileName, lock, readOnly)) return;
   setBusyPointer(true);
   frmBusy->show();
   frmBusy->setText(QStringLiteral("Loading VD File"));
@@ -48,7 +51,14 @@ void MainWindow::loadFile(const QString& fileName) {
   // dropped: a file that cannot be worked leaves the shift's board as it
   // was, marks and all.
   std::optional<IncomingBoard> incoming = readAndCheck(fileName);
-  if (!incoming) return;
+  if (!incoming) {
+    if (lock && !mLock) mLock = std::move(lock);  // reopening its own file
+    return;
+  }
+  // The open document's journal stays on disk: it holds its unsaved work.
+  mJournal.reset();
+  mLock = std::move(lock);
+  mReadOnly = readOnly;
 
   mDocument = std::move(incoming->document);
   mPicture->setDocument(&mDocument);
@@ -63,8 +73,10 @@ void MainWindow::loadFile(const QString& fileName) {
                          chkToolingHoles, chkVias})
     box->setCheckState(Qt::Checked);
   setControlsEnabled(false);
-  mState.boardRotation = 0;
-  cmdRotate->setText(rotateCaption(0));
+  // The board is drawn as its placement is turned; the rotation follows it.
+  mState.boardRotation =
+      mDocument.fileInformation(mState.pcbFileNumber)->rotation;
+  cmdRotate->setText(rotateCaption(mState.boardRotation));
   updateZoomWindow();
   buildProbeTableInGrid();
   buildLayerTable();
@@ -81,7 +93,9 @@ void MainWindow::loadFile(const QString& fileName) {
   // Both views come to the current probe even when no step above moved the
   // current row (it was already current when they were fitted to the board).
   showCurrentProbe();
+  applyReadOnly();
   setBusyPointer(false);
+  startJournal();
   fgProbes->setFocus();
 }
 

@@ -339,12 +339,14 @@ void MainWindow::updateTitle() {
   // Qt shows "*" at the placeholder while the window is modified.
   if (!mDocumentPath.isEmpty())
     title += QStringLiteral(" - ") + mDocumentPath + QStringLiteral("[*]");
+  if (mReadOnly) title += QStringLiteral(" (read-only)");
   setWindowTitle(title);
   setWindowModified(mState.documentModified && !mDocumentPath.isEmpty());
 }
 
 void MainWindow::setDocumentModified(bool modified) {
-  mState.documentModified = modified;
+  // Read-only, nothing can be saved, so nothing is asked on leaving.
+  mState.documentModified = modified && !mReadOnly;
   updateTitle();
 }
 

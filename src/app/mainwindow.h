@@ -9,8 +9,10 @@
 
 #include "boarddocument.h"
 #include "documentstate.h"
+#include "journal.h"
 #include "probegridhost.h"
 #include "regional.h"
+#include "stationlock.h"
 #include "wiringstate.h"
 
 #include <QMainWindow>
@@ -41,6 +43,9 @@ struct MainWindowSetup {
   // Where the rules file is read and written (see rules/rulesfile.h).
   QString userRulesPath;
   QString shippedRulesPath;
+  // The user's own data folder: recovery journals and, for documents in
+  // folders that take no new files, station locks. Empty: no journal.
+  QString dataFolder;
 };
 
 class MainWindow : public QMainWindow, public ProbeGridHost {
@@ -62,7 +67,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   GridView& probeGridView() override { return *fgProbes; }
   GridModel& probeGrid() override;
   void recolourAndReselect() override;
-  BoardDocument& boardDocument() override { return mDocument; }
+  BoardDocument& boardDocument() override;
   void loadFile(const QString& fileName) override;
   Prompts& prompts() override { return *mPrompts; }
   void setBusyPointer(bool busy) override;
@@ -75,6 +80,8 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   // The file the open document lives in now; empty when none is open.
   const QString& documentPath() const { return mDocumentPath; }
   const DocumentState& state() const { return mState; }
+  // Opened while another station holds the document: no wiring, no save.
+  bool isReadOnly() const { return mReadOnly; }
   BoardPicture& picture() const { return *mPicture; }
 
   // Commands, public so that tests and shortcuts reach them as clicks do.
@@ -147,6 +154,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void onClassBoxChanged(QCheckBox* box);
   void updateZoomWindow();
   void onSliderMoved();
+  void turnBoardTo(int degrees);
   void onEntityPicked(BoardView* view, const QString& name);
   void onRecentreRequest();
 
@@ -159,6 +167,26 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   // Cancel (false) stops. The question names what is about to happen.
   enum class Leaving { Closing, OpeningAnother };
   bool askToSaveChanges(Leaving leaving);
+  void storeWiringState();
+  void selectFirstUnwiredRow();
+
+  // Station lock and recovery journal (safety.cpp).
+  // Takes fileName's lock into lock before it is read, or asks whether to
+  // open it read-only; false when the user cancels.
+  bool lockBeforeLoad(const QString& fileName,
+                      std::unique_ptr<StationLock>& lock, bool& readOnly);
+  // A save to path needs its lock too: false (the user told) when another
+  // station holds it.
+  bool lockSaveTarget(const QString& path, std::unique_ptr<StationLock>& lock);
+  void applyReadOnly();
+  void startJournal();
+  void offerRecovery();
+  bool applyRecovered(const std::vector<JournalEntry>& entries);
+  void refuseJournal(const QString& reason);
+  void journalMark(int row, bool wired);
+  void journalSettings();
+  void journal(const JournalEntry& entry);
+  void warnJournalFailed();
 
   Prompts* mPrompts;
   QSettings* mSettings;
@@ -169,6 +197,12 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   RegionalFormat mRegional;
   QString mLastFileName;  // the open dialogs start from the last choice
   QString mDocumentPath;  // where the open document lives
+  std::unique_ptr<StationLock> mLock;  // held while the document is open
+  bool mReadOnly = false;
+  // Changes since the last save, for recovery; none when read-only.
+  std::unique_ptr<WiringJournal> mJournal;
+  WiringSettings mJournaledSettings;
+  bool mJournalWarned = false;  // a journal that fails is reported once
 
  public:
   // Controls, named as the wiring team knows them.

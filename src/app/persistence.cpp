@@ -60,13 +60,32 @@ void MainWindow::restoreWiringState() {
   updateWiredCounters();
   // The settings first: a restored surface switch moves the selection, and
   // the shift must start at the first probe of that surface still to wire.
-  showSettings(restoreWiringSettings(mDocument, settingsShown()));
+  WiringSettings settings = restoreWiringSettings(mDocument, settingsShown());
+  // The board is drawn as its placement says, whatever caption was stored
+  // (documents renumbered by earlier versions lost it).
+  settings.rotation = mState.boardRotation;
+  showSettings(settings);
+  selectFirstUnwiredRow();
+}
 
+void MainWindow::selectFirstUnwiredRow() {
+  GridModel& grid = probeGrid();
   int row = 1;
   while (row < grid.rows() && (grid.isRowHidden(row) || isWired(grid, row)))
     ++row;
   if (row < grid.rows()) grid.setCurrentRow(row);
   if (grid.currentRow() > 0) fgProbes->showCell(grid.currentRow(), 0);
+}
+
+void MainWindow::storeWiringState() {
+  storeWiredMarks(mDocument, probeGrid(), mState.pcbSelectArgument);
+  storeWiringSettings(mDocument, settingsShown());
+}
+
+BoardDocument& MainWindow::boardDocument() {
+  // Whoever writes the document (renumbering) writes the shift's work too.
+  storeWiringState();
+  return mDocument;
 }
 
 bool MainWindow::cmdSave_Click() {
@@ -88,9 +107,10 @@ bool MainWindow::saveInPlace() {
 }
 
 bool MainWindow::saveTo(const QString& path, bool compressed) {
+  std::unique_ptr<StationLock> lock;
+  if (!lockSaveTarget(path, lock)) return false;
   setBusyPointer(true);
-  storeWiredMarks(mDocument, probeGrid(), mState.pcbSelectArgument);
-  storeWiringSettings(mDocument, settingsShown());
+  storeWiringState();
   try {
     if (compressed)
       mDocument.saveCompressed(path);
@@ -104,6 +124,9 @@ bool MainWindow::saveTo(const QString& path, bool compressed) {
     return false;
   }
   mDocumentPath = path;
+  if (lock) mLock = std::move(lock);
+  // Saved: the journal starts again, against the file as written now.
+  if (mJournal) mJournal->restart(path);
   setDocumentModified(false);
   setBusyPointer(false);
   keepGridFocus();

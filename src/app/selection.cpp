@@ -79,6 +79,7 @@ void MainWindow::cmdWired_Click() {
   if (row < 1) return keepGridFocus();  // no probe to mark
   setDocumentModified();
   grid.setText(row, probe_grid::kWired, QStringLiteral("1"));
+  journalMark(row, true);
   const int next = findNextUnwiredRow(grid);
   if (next < 1) {
     updateWiredCounters();
@@ -99,6 +100,7 @@ void MainWindow::cmdNotWired_Click() {
   const int row = grid.currentRow();
   if (row < 1) return keepGridFocus();
   grid.setText(row, probe_grid::kWired, QString());
+  journalMark(row, false);
   updateWiredCounters();
   setDocumentModified();
   keepGridFocus();
@@ -121,7 +123,7 @@ void MainWindow::updateWiredCounters() {
   pbWired->setMaximum(std::max(total, 1));
   pbWired->setValue(std::min(done, std::max(total, 1)));
 
-  cmdRenameProbes->setEnabled(wired.top + wired.bottom == 0);
+  cmdRenameProbes->setEnabled(wired.top + wired.bottom == 0 && !mReadOnly);
 }
 
 void MainWindow::centreMainViewOnProbe() {

@@ -67,16 +67,19 @@ void MainWindow::onSliderMoved() {
 }
 
 void MainWindow::cmdRotate_Click() {
-  const auto info = mDocument.fileInformation(mState.pcbFileNumber);
-  if (!info) return keepGridFocus();
+  if (!mDocument.fileInformation(mState.pcbFileNumber)) return keepGridFocus();
   setDocumentModified();
-  const int rotation = (info->rotation + 90) % 360;
-  mDocument.setFileRotation(mState.pcbFileNumber, rotation);
-  mPicture->reshape();  // both views refit to the turned board
-  mState.boardRotation = rotation;
-  cmdRotate->setText(rotateCaption(rotation));
-  showCurrentProbe();
+  turnBoardTo((mState.boardRotation + 90) % 360);
+  journalSettings();
   keepGridFocus();
+}
+
+void MainWindow::turnBoardTo(int degrees) {
+  if (!mDocument.setFileRotation(mState.pcbFileNumber, degrees)) return;
+  mPicture->reshape();  // both views refit to the turned board
+  mState.boardRotation = degrees;
+  cmdRotate->setText(rotateCaption(degrees));
+  showCurrentProbe();
 }
 
 void MainWindow::onEntityPicked(BoardView* view, const QString& name) {

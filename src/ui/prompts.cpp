@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace lw {
 
@@ -11,6 +12,7 @@ Prompts::Answer QtPrompts::message(QWidget* parent, const QString& title,
                                    const QString& text, Icon icon,
                                    Buttons buttons) {
   QMessageBox box(parent);
+  QPushButton* readOnly = nullptr;
   box.setWindowTitle(title);
   box.setText(text);
   switch (icon) {
@@ -38,8 +40,16 @@ Prompts::Answer QtPrompts::message(QWidget* parent, const QString& title,
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No |
                              QMessageBox::Cancel);
       break;
+    case Buttons::ReadOnlyCancel:
+      readOnly = box.addButton(QStringLiteral("Open Read-Only"),
+                               QMessageBox::AcceptRole);
+      box.addButton(QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Cancel);
+      break;
   }
-  switch (box.exec()) {
+  const int chosen = box.exec();
+  if (readOnly && box.clickedButton() == readOnly) return Answer::ReadOnly;
+  switch (chosen) {
     case QMessageBox::Yes:
       return Answer::Yes;
     case QMessageBox::No:

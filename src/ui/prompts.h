@@ -13,8 +13,9 @@ namespace lw {
 class Prompts {
  public:
   enum class Icon { None, Information, Warning, Stop };
-  enum class Buttons { Ok, YesNo, YesNoCancel };
-  enum class Answer { Ok, Yes, No, Cancel };
+  // ReadOnlyCancel: "Open Read-Only" (Answer::ReadOnly) or Cancel.
+  enum class Buttons { Ok, YesNo, YesNoCancel, ReadOnlyCancel };
+  enum class Answer { Ok, Yes, No, Cancel, ReadOnly };
 
   virtual ~Prompts() = default;
 

@@ -29,6 +29,7 @@ class AppFixture : public TempFolder {
     setup.settings = &settings;
     setup.userRulesPath = path("user/default.rules");
     setup.shippedRulesPath = path("shipped/default.rules");
+    setup.dataFolder = path("data");
     window = std::make_unique<MainWindow>(setup);
     window->start();
     return *window;

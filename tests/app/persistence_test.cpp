@@ -57,6 +57,7 @@ class PersistenceTest : public QObject {
     QVERIFY(!w->state().documentModified);
     QVERIFY(readFile(saved).startsWith("\x1f\x8b"));
     QCOMPARE(&w->picture().scene(), scene);  // saving redraws nothing
+    f->window.reset();  // the next shift, at another station
 
     AppFixture again;
     MainWindow& w2 = again.open();

@@ -48,7 +48,8 @@ class ScriptedPrompts final : public Prompts {
   // Every message as "title|icon|buttons|text", to compare in one go.
   QStringList told() const {
     static const char* icons[] = {"None", "Information", "Warning", "Stop"};
-    static const char* buttons[] = {"Ok", "YesNo", "YesNoCancel"};
+    static const char* buttons[] = {"Ok", "YesNo", "YesNoCancel",
+                                    "ReadOnlyCancel"};
     QStringList all;
     for (const Message& m : messages)
       all << QStringList{m.title, icons[int(m.icon)], buttons[int(m.buttons)],
