@@ -72,7 +72,7 @@ std::optional<JournalEntry> readEntry(const QList<QByteArray>& f) {
         f[0] == "W" ? JournalEntry::Kind::Wired : JournalEntry::Kind::NotWired;
     e.dataPosition = number(f[1], 0, INT32_MAX);
     e.probe = decode(f[2]);
-  } else if (f[0] == "S" && f.size() == 4 + kClassBoxCount) {
+  } else if (f[0] == "S" && f.size() == 5 + kClassBoxCount) {
     e.kind = JournalEntry::Kind::Settings;
     WiringSettings& s = e.settings;
     s.zoomLevel = number(f[1], 1, 10);

@@ -6,7 +6,9 @@
 #include "appfixture.h"
 #include "boardpicture.h"
 #include "boardview.h"
+#include "probeboard.h"
 #include "qtestmain.h"
+#include "renameprobesdialog.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -79,6 +81,31 @@ class PersistenceTest : public QObject {
     // The first probe still to wire on the restored surface.
     QCOMPARE(again.grid().currentRow(), again.rowOf("3"));
     QVERIFY(!w2.state().documentModified);
+  }
+
+  void rotationFollowsThePlacementAndSurvivesRenumbering() {
+    // Turned without a stored caption, as earlier renumbering left boards.
+    Board turned = boardWithProbesOn(
+        {{"7", "TP1", "1", Side::Top}, {"8", "TP2", "1", Side::Bottom}});
+    turned.files[0].rotation = 90;
+    load(turned);
+    QCOMPARE(w->state().boardRotation, 90);
+    QCOMPARE(w->cmdRotate->text(), QString("Rotate Board (90)"));
+
+    w->slider->setValue(8);
+    w->optBot->setChecked(true);
+    RenameProbesDialog rename(*w, w);
+    const QString renamed = f->path("renamed.vd");
+    f->prompts.answers.enqueue(Prompts::Answer::Yes);
+    f->prompts.fileNames.enqueue(renamed);
+    rename.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rename));
+    QTest::mouseClick(rename.cmdAccept, Qt::LeftButton);
+    QCOMPARE(w->documentPath(), renamed);
+    QCOMPARE(w->state().boardRotation, 90);
+    QCOMPARE(w->slider->value(), 8);
+    QVERIFY(w->optBot->isChecked());
+    QVERIFY(readFile(renamed).contains("Rotate Board (90)"));
   }
 
   void saveWhereTheDocumentLives() {
