@@ -9,11 +9,13 @@
 #include "boardview.h"
 #include "extraction.h"
 #include "gridview.h"
+#include "journal.h"
 #include "mainwindow.h"
 #include "probetable.h"
 #include "prompts.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QSettings>
@@ -63,10 +65,12 @@ struct Workbench {
   QSettings settings{tempDir().filePath("settings.ini"), QSettings::IniFormat};
   std::unique_ptr<MainWindow> window;
 
-  Workbench() {
+  // With a data folder every mark goes into the recovery journal.
+  explicit Workbench(bool journal = false) {
     MainWindowSetup setup;
     setup.prompts = &prompts;
     setup.settings = &settings;
+    if (journal) setup.dataFolder = tempDir().filePath("data");
     window = std::make_unique<MainWindow>(setup);
     window->start();
     window->resize(1400, 900);
@@ -79,13 +83,20 @@ struct Workbench {
   }
 };
 
-// One loaded window per size, kept across benchmarks.
-Workbench& loaded(int probes) {
-  static std::map<int, std::unique_ptr<Workbench>> benches;
-  auto& bench = benches[probes];
+// One loaded window per size (and journal), kept across benchmarks.
+Workbench& loaded(int probes, bool journal = false) {
+  static std::map<std::pair<int, bool>, std::unique_ptr<Workbench>> benches;
+  auto& bench = benches[{probes, journal}];
   if (!bench) {
-    bench = std::make_unique<Workbench>();
-    bench->window->loadFile(boardFile(probes));
+    bench = std::make_unique<Workbench>(journal);
+    // A copy of its own: one station per file, even within a process.
+    QString path = boardFile(probes);
+    if (journal) {
+      const QString copy = QString(path).replace(".vdz", "-journal.vdz");
+      QFile::copy(path, copy);
+      path = copy;
+    }
+    bench->window->loadFile(path);
   }
   return *bench;
 }
@@ -101,8 +112,9 @@ void BM_LoadFile(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// Arguments: probes, and 1 with the recovery journal on.
 void BM_ProbeWired(benchmark::State& state) {
-  Workbench& bench = loaded(int(state.range(0)));
+  Workbench& bench = loaded(int(state.range(0)), state.range(1) != 0);
   GridModel& grid = bench.window->probeGrid();
   for (auto _ : state) {
     const int marked = grid.currentRow();
@@ -115,10 +127,27 @@ void BM_ProbeWired(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ProbeWired)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->ArgsProduct({{10000, 100000}, {0, 1}})
+    ->ArgNames({"probes", "journal"})
     ->Iterations(50)
     ->Unit(benchmark::kMillisecond);
+
+// What the journal adds to a mark: one line written through to the kernel
+// (argument 0), and with a sync to the disk after every mark (1), which is
+// why syncs are batched.
+void BM_JournalMark(benchmark::State& state) {
+  WiringJournal journal(tempDir().filePath("journal-bench"),
+                        stampDocument(boardFile(10000), {}));
+  JournalEntry mark;
+  mark.dataPosition = 123456;
+  mark.probe = QStringLiteral("P12345");
+  for (auto _ : state) {
+    journal.append(mark);
+    if (state.range(0)) journal.sync();
+  }
+  journal.restart(boardFile(10000));
+}
+BENCHMARK(BM_JournalMark)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_RefDesTitleClick(benchmark::State& state) {
   Workbench& bench = loaded(int(state.range(0)));

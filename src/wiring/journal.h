@@ -85,6 +85,10 @@ class WiringJournal {
   bool append(const JournalEntry& entry);
   const QString& errorString() const { return mError; }
 
+  // Makes every change so far durable now; the journal does so by itself
+  // within kSyncDelayMs of a change.
+  void sync();
+
   // After the user accepted what read() found: later changes follow it.
   bool continueExisting();
   // After a save (to documentPath), or when the user declines recovery:
@@ -98,7 +102,6 @@ class WiringJournal {
  private:
   void useStamp(DocumentStamp stamp);
   bool begin();
-  void sync();
 
   QString mFolder;
   QString mFileName;
