@@ -39,6 +39,9 @@ void MainWindow::cmdImport_Click() {
   if (name.isEmpty()) return keepGridFocus();
   const SaveTarget target = saveTargetFor(name);
   if (!confirmReplace(*mPrompts, this, target.path)) return keepGridFocus();
+  // Never write over a board another station is wiring.
+  std::unique_ptr<StationLock> lock;
+  if (!lockSaveTarget(target.path, lock)) return;
 
   setBusyPointer(true);
   QString summary;
@@ -54,6 +57,7 @@ void MainWindow::cmdImport_Click() {
     return keepGridFocus();
   }
   setBusyPointer(false);
+  lock.reset();  // the load takes it again, for the window
   mLastFileName = target.path;
   mPrompts->message(this, QStringLiteral("Loomwright"), summary,
                     Prompts::Icon::Information, Prompts::Buttons::Ok);
