@@ -249,6 +249,17 @@ void MainWindow::connectSignals() {
     connect(box, &QCheckBox::stateChanged, this,
             [this, box] { onClassBoxChanged(box); });
   connect(slider, &QSlider::valueChanged, this, &MainWindow::onSliderMoved);
+  // Settings changed while there is unsaved work go into the journal with
+  // it; alone they change no document, so they wait for the next mark.
+  const auto journalView = [this] {
+    if (mState.documentModified) journalSettings();
+  };
+  for (QRadioButton* surface : {optTop, optBot})
+    connect(surface, &QRadioButton::toggled, this, journalView);
+  for (QCheckBox* box : {chkComponentPins, chkPCBcomps, chkVias, chkFiducials,
+                         chkToolingHoles, chkMech})
+    connect(box, &QCheckBox::stateChanged, this, journalView);
+  connect(slider, &QSlider::valueChanged, this, journalView);
 
   GridModel* grid = fgProbes->grid();
   connect(grid, &GridModel::beforeMove, this,

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSysInfo>
 
 using namespace lw;
@@ -56,7 +57,7 @@ class SafetyTest : public QObject {
 
   void aKilledStationLosesNoMarks() {
     open();
-    std::unique_ptr<QProcess> station = otherStation({"1", "10"});
+    std::unique_ptr<QProcess> station = otherStation({"1", "10", "bottom"});
     QVERIFY(station);
 
     // While it works the board, this station may only look.
@@ -78,16 +79,18 @@ class SafetyTest : public QObject {
     f->prompts.answers.enqueue(Prompts::Answer::Yes);
     w->loadFile(board);  // the dead station's lock is taken over
     QCOMPARE(f->prompts.lastText(),
-             QString("Recover 2 wiring changes made after the last save of "
+             QString("Recover 3 wiring changes made after the last save of "
                      "board.vd?"));
     QVERIFY(!w->isReadOnly());
     QVERIFY(wired("1") && wired("10") && !wired("4"));
     QCOMPARE(w->lblTopWired->text(), QString("2"));
-    QCOMPARE(f->grid().currentRow(), f->rowOf("4"));
+    QVERIFY(w->optBot->isChecked());  // where the station stopped
+    QCOMPARE(f->grid().currentRow(), f->rowOf("2"));
     QVERIFY(w->state().documentModified);  // for the wirer to save
 
-    markWired("4");  // later marks follow the recovered ones
-    QVERIFY(f->prompts.lastText().startsWith("All Probes"));
+    const auto asked = f->prompts.messages.size();
+    markWired("2");  // later marks follow the recovered ones, silently
+    QCOMPARE(f->prompts.messages.size(), asked);
     QVERIFY(w->saveInPlace());
     QVERIFY(journals().isEmpty());  // saved: nothing left to recover
   }

@@ -1,11 +1,13 @@
 // A second station for the safety tests: opens a board in a real main
 // window, marks the probes named on its command line, says "marked" and
-// keeps working until it is killed. Arguments: data folder, board, probes.
+// keeps working until it is killed. Arguments: data folder, board, probes;
+// "bottom" among them switches to the bottom surface.
 
 #include "mainwindow.h"
 #include "scriptedprompts.h"
 
 #include <QApplication>
+#include <QRadioButton>
 #include <QSettings>
 
 #include <cstdio>
@@ -25,12 +27,14 @@ int main(int argc, char** argv) {
   window.start();
   window.loadFile(args[2]);
   lw::GridModel& grid = window.probeGrid();
-  for (const QString& probe : args.mid(3))
+  for (const QString& probe : args.mid(3)) {
+    if (probe == "bottom") window.optBot->setChecked(true);
     for (int r = 1; r < grid.rows(); ++r)
       if (grid.text(r, 1) == probe) {
         grid.setCurrentRow(r);
         window.cmdWired_Click();
       }
+  }
   std::printf("marked\n");
   std::fflush(stdout);
   return QApplication::exec();
