@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace lw {
 
 namespace {
@@ -198,6 +200,43 @@ void sortByReference(GridModel& grid, const QString& prefixTitle,
   for (const QString* title : {&pinTitle, &numberTitle, &prefixTitle})
     for (int c = 0; c < grid.columns(); ++c)
       if (grid.text(0, c) == *title) grid.sortByColumn(c);
+}
+
+namespace {
+
+bool matchesProbe(const GridModel& grid, int row, const QString& query) {
+  using namespace probe_grid;
+  const auto same = [](QStringView a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+  };
+  // The designator column reads "U12-3": the designator, a dash, the pin.
+  const QString withPin = grid.text(row, kRefDes);
+  const qsizetype pin = grid.text(row, kPin).size() + 1;
+  const QStringView designator =
+      withPin.size() > pin ? QStringView(withPin).chopped(pin) : withPin;
+  return grid.text(row, kProbe) == query || same(withPin, query) ||
+         same(designator, query) || same(grid.text(row, kNetName), query);
+}
+
+}  // namespace
+
+int findProbeRow(const GridModel& grid, const QString& query, int from) {
+  const QString wanted = query.trimmed();
+  const int rows = grid.rows() - 1;  // data rows 1..rows
+  if (wanted.isEmpty() || rows < 1) return -1;
+  const int start = std::clamp(from, 0, rows);
+  for (int step = 1; step <= rows; ++step) {
+    const int row = (start + step - 1) % rows + 1;
+    if (!grid.isRowHidden(row) && matchesProbe(grid, row, wanted)) return row;
+  }
+  return -1;
+}
+
+int rowOfDataPosition(const GridModel& grid, int dataPosition) {
+  for (int r = 1; r < grid.rows(); ++r)
+    if (grid.text(r, probe_grid::kDataPosition).toInt() == dataPosition)
+      return r;
+  return -1;
 }
 
 }  // namespace lw

@@ -64,6 +64,15 @@ int findNextUnwiredRow(const GridModel& grid);
 // First row that is not hidden, or -1.
 int firstVisibleRow(const GridModel& grid);
 
+// "Go to": the next visible row after `from`, wrapping (`from` itself
+// last), whose probe number is query, or whose reference designator is
+// query with or without its pin ("U12", "U12-3"), or whose net is query;
+// designators and nets in any case. -1 when no visible row matches.
+int findProbeRow(const GridModel& grid, const QString& query, int from);
+
+// The row of the probe at that position in the document, or -1.
+int rowOfDataPosition(const GridModel& grid, int dataPosition);
+
 // Sorts in three stable passes by every column titled pinTitle, then
 // numberTitle, then prefixTitle: reference designator order.
 void sortByReference(GridModel& grid, const QString& prefixTitle,

@@ -152,6 +152,30 @@ TEST(ProbeTable, NextUnwiredRow) {
   }
 }
 
+// "Go to" by probe number, designator with or without pin, or net, among
+// visible rows after the current one, wrapping.
+TEST(ProbeTable, FindProbe) {
+  GridModel grid;
+  grid.setRows(1);
+  // probe, designator with pin, net, pin; row 4 hidden.
+  const char* rows[][4] = {{"101", "U12-3", "GND", "3"},
+                           {"12", "U12-14", "VCC", "14"},
+                           {"103", "", "u12", ""},
+                           {"104", "U12-5", "GND", "5"},
+                           {"105", "R1-A-1", "N1", "A-1"}};
+  for (const auto& r : rows)
+    grid.appendRow(QStringList{"", r[0], "", "", "", "", "", "", r[1], "", r[2],
+                               "", "", "", r[3]}
+                       .join('\t'));
+  grid.setRowHidden(4, true);
+  const std::tuple<const char*, int, int> cases[] = {
+      {"12", 0, 2},     {"u12", 1, 2},   {"U12", 2, 3},  {"U12", 3, 1},
+      {"u12-14", 0, 2}, {" gnd ", 1, 1}, {"104", 0, -1}, {"R1", 0, 5},
+      {"R1-A-1", 0, 5}, {"U1", 0, -1},   {"", 0, -1},    {"3", 0, -1}};
+  for (const auto& [query, from, found] : cases)
+    EXPECT_EQ(findProbeRow(grid, query, from), found) << query << " " << from;
+}
+
 // A designator's prefix and number; without a digit the number is the text
 // cut after its first character. Reference designator order: by prefix,
 // then by number as a number, then by pin as a number; rows alike in all
