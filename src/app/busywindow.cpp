@@ -1,5 +1,6 @@
 #include "busywindow.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -7,32 +8,54 @@
 namespace lw {
 
 BusyWindow::BusyWindow(QWidget* parent)
-    : QDialog(parent), lblText(new QLabel(this)), pb1(new QProgressBar(this)) {
+    : QDialog(parent),
+      lblText(new QLabel(this)),
+      lblPhase(new QLabel(this)),
+      pb1(new QProgressBar(this)) {
   setObjectName("frmBusy");
   setWindowTitle(QStringLiteral("Loomwright Busy"));
-  setModal(false);
+  setModal(false);  // input waits (see the header), focus stays put
   lblText->setObjectName("lblText");
+  lblPhase->setObjectName("lblPhase");
   pb1->setObjectName("pb1");
   pb1->setTextVisible(false);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblText);
+  layout->addWidget(lblPhase);
   layout->addWidget(pb1);
   setMinimumWidth(360);
 }
 
+namespace {
+
+void letTheWindowSystemDraw() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
 void BusyWindow::setText(const QString& text) {
   lblText->setText(text);
-  repaint();
+  letTheWindowSystemDraw();
+}
+
+void BusyWindow::setPhase(const QString& phase) {
+  lblPhase->setText(phase);
+  letTheWindowSystemDraw();
+}
+
+QString BusyWindow::phase() const {
+  return lblPhase->text();
 }
 
 void BusyWindow::setMaximum(int maximum) {
   pb1->setMaximum(maximum);
-  repaint();
+  letTheWindowSystemDraw();
 }
 
 void BusyWindow::setValue(int value) {
   pb1->setValue(value);
-  repaint();
+  letTheWindowSystemDraw();
 }
 
 int BusyWindow::value() const {

@@ -1,8 +1,10 @@
 #pragma once
 
 // Shows what a long load is doing. It has no behaviour of its own: the load
-// sets its text and progress and it repaints at once, because the load does
-// not return to the event loop until it is done.
+// sets its text, phase and progress. The load does not return to the event
+// loop until it is done, so each change lets the window system draw (this
+// window and the main window behind it) while user input waits: the load
+// cannot be entered twice and nothing is clicked half-way.
 
 #include <QDialog>
 
@@ -18,6 +20,9 @@ class BusyWindow : public QDialog {
   explicit BusyWindow(QWidget* parent = nullptr);
 
   void setText(const QString& text);
+  // What the load does now, in words ("Reading board").
+  void setPhase(const QString& phase);
+  QString phase() const;
   void setMaximum(int maximum);
   void setValue(int value);
   int value() const;
@@ -25,6 +30,7 @@ class BusyWindow : public QDialog {
   QString text() const;
 
   QLabel* lblText;
+  QLabel* lblPhase;
   QProgressBar* pb1;
 };
 

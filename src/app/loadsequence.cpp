@@ -10,12 +10,14 @@
 #include "prompts.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QUndoStack>
 
 #include <algorithm>
 #include <cmath>
@@ -39,11 +41,19 @@ void MainWindow::cmdLoad_Click() {
 }
 
 void MainWindow::loadFile(const QString& fileName) {
+  if (mLoading) return;  // the busy window lets events through
+  mLoading = true;
+  loadFileNow(fileName);
+  mLoading = false;
+}
+
+void MainWindow::loadFileNow(const QString& fileName) {
   std::unique_ptr<StationLock> lock;
   bool readOnly = false;
   if (!lockBeforeLoad(fileName, lock, readOnly)) return;
   setBusyPointer(true);
   frmBusy->show();
+  frmBusy->setPhase(QStringLiteral("Reading board"));
   frmBusy->setText(QStringLiteral("Loading VD File"));
   frmBusy->setMaximum(100);
   frmBusy->setValue(0);
@@ -68,6 +78,7 @@ void MainWindow::loadFile(const QString& fileName) {
   mState.pinDataLoaded = incoming->pinsLinked;
   mState.viaDataLoaded = incoming->viasLinked;
   mDocumentPath = fileName;
+  mUndo->clear();  // the marks of another board cannot be undone here
   setDocumentModified(false);  // and the title names the new file
   for (QCheckBox* box : {chkComponentPins, chkFiducials, chkMech, chkPCBcomps,
                          chkToolingHoles, chkVias})
@@ -78,18 +89,23 @@ void MainWindow::loadFile(const QString& fileName) {
       mDocument.fileInformation(mState.pcbFileNumber)->rotation;
   cmdRotate->setText(rotateCaption(mState.boardRotation));
   updateZoomWindow();
+  frmBusy->setPhase(QStringLiteral("Building probe table"));
   buildProbeTableInGrid();
   buildLayerTable();
 
   setControlsEnabled(true);
   frmBusy->setValue(8);
-  closeBusyWindow();
 
   // The rules only arrange the grid; a board opens and its stored wiring
   // state comes back whether or not a rules file exists.
+  frmBusy->setPhase(QStringLiteral("Applying rules"));
   applyRulesFile();
-  fgProbes->setFocus();
+  frmBusy->setValue(9);
+  frmBusy->setPhase(QStringLiteral("Restoring the wiring state"));
   restoreWiringState();
+  frmBusy->setValue(10);
+  closeBusyWindow();
+  fgProbes->setFocus();
   // Both views come to the current probe even when no step above moved the
   // current row (it was already current when they were fitted to the board).
   showCurrentProbe();
@@ -116,7 +132,8 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
     return std::nullopt;
   }
   frmBusy->setText(QStringLiteral("Extracting Probe Information"));
-  frmBusy->setMaximum(8);
+  frmBusy->setPhase(QStringLiteral("Finding the probes"));
+  frmBusy->setMaximum(10);
   if (!findPcbFile(in)) {
     refuseLoad({});
     return std::nullopt;
@@ -152,6 +169,8 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
 void MainWindow::closeBusyWindow() {
   frmBusy->close();
   activateWindow();  // the keyboard comes back to the grid
+  // before the next key press is read, as it was before the busy window
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MainWindow::refuseUnreadable(const QString& fileName,

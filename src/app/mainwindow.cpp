@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +22,7 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QSplitter>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace lw {
@@ -47,7 +49,9 @@ MainWindow::MainWindow(const MainWindowSetup& setup, QWidget* parent)
       mSetup(setup) {
   setObjectName("frmMain");
   setWindowTitle(QStringLiteral("Loomwright"));
+  mUndo = new QUndoStack(this);
   buildControls();
+  buildMenus();
   connectSignals();
   frmBusy = new BusyWindow(this);
 }
@@ -76,8 +80,13 @@ void MainWindow::buildControls() {
   views->setStretchFactor(0, 3);
   views->setStretchFactor(1, 2);
 
+  auto* probes = new QWidget;
+  auto* probesLayout = new QVBoxLayout(probes);
+  probesLayout->setContentsMargins(0, 0, 0, 0);
+  probesLayout->addWidget(buildFindBar());
+  probesLayout->addWidget(fgProbes, 1);
   auto* split = new QSplitter(Qt::Horizontal);
-  split->addWidget(fgProbes);
+  split->addWidget(probes);
   split->addWidget(views);
   split->setStretchFactor(0, 4);
   split->setStretchFactor(1, 5);
@@ -200,6 +209,9 @@ QGridLayout* MainWindow::buildCounters() {
   counters->addWidget(new QLabel(QStringLiteral("Bottom")), 2, 0);
   counters->addWidget(lblBotProbeCount, 2, 1);
   counters->addWidget(lblBotWired, 2, 2);
+  lblTotal = named(new QLabel, "lblTotal");
+  counters->addWidget(lblTotal, 3, 0, 1, 3);
+  counters->addWidget(buildLegend(), 4, 0, 1, 3);
   return counters;
 }
 
@@ -224,19 +236,8 @@ void MainWindow::connectSignals() {
   auto* notWiredKey = new QShortcut(kNotWiredKey, this);
   connect(notWiredKey, &QShortcut::activated, this,
           [this] { handleWiringKey(Qt::Key_Backspace); });
-  // The usual desktop keys; the buttons keep their own dialogs.
-  const auto command = [this](const QKeySequence& key, auto&& run) {
-    connect(new QShortcut(key, this), &QShortcut::activated, this, run);
-  };
-  command(QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
-    if (cmdSave->isEnabled()) saveInPlace();
-  });
-  command(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] {
-    if (cmdSave->isEnabled()) cmdSave_Click();
-  });
-  command(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { cmdLoad_Click(); });
-  command(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
   fgProbes->installEventFilter(this);
+  connect(mUndo, &QUndoStack::cleanChanged, this, &MainWindow::updateModified);
 
   connect(optTop, &QRadioButton::toggled, this, [this](bool on) {
     if (on) switchSurface(QStringLiteral("T"));
@@ -287,10 +288,15 @@ bool MainWindow::handleWiringKey(int key) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == fgProbes && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() == Qt::NoModifier && handleWiringKey(key->key()))
-      return true;
+  if (event->type() != QEvent::KeyPress)
+    return QMainWindow::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (watched == fgProbes && key->modifiers() == Qt::NoModifier &&
+      handleWiringKey(key->key()))
+    return true;
+  if (watched == txtFind && key->key() == Qt::Key_Escape) {
+    keepGridFocus();
+    return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -353,12 +359,6 @@ void MainWindow::updateTitle() {
   if (mReadOnly) title += QStringLiteral(" (read-only)");
   setWindowTitle(title);
   setWindowModified(mState.documentModified && !mDocumentPath.isEmpty());
-}
-
-void MainWindow::setDocumentModified(bool modified) {
-  // Read-only, nothing can be saved, so nothing is asked on leaving.
-  mState.documentModified = modified && !mReadOnly;
-  updateTitle();
 }
 
 }  // namespace lw

@@ -23,6 +23,8 @@
 class QCheckBox;
 class QGridLayout;
 class QLabel;
+class QLineEdit;
+class QUndoStack;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -82,6 +84,8 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   const DocumentState& state() const { return mState; }
   // Opened while another station holds the document: no wiring, no save.
   bool isReadOnly() const { return mReadOnly; }
+  // Every mark and unmark since the load, for Ctrl+Z and Ctrl+Shift+Z.
+  QUndoStack& undoStack() const { return *mUndo; }
   BoardPicture& picture() const { return *mPicture; }
 
   // Commands, public so that tests and shortcuts reach them as clicks do.
@@ -98,6 +102,10 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void cmdFilterProbes_Click();
   void cmdRenameProbes_Click();
   void cmdImport_Click();
+  // Ctrl+F: the find field takes the keyboard; Enter goes to the next
+  // match (goToFound), Escape back to the grid.
+  void cmdFind();
+  void goToFound();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -105,6 +113,9 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
 
  private:
   void buildControls();
+  void buildMenus();
+  QWidget* buildFindBar();
+  QWidget* buildLegend();
   QWidget* buildCommandRow();
   QWidget* buildControlPanel();
   QGridLayout* buildZoomControls();
@@ -126,6 +137,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   // Reads fileName and extracts its probes; nothing when the board cannot
   // be worked (the user has been told).
   std::optional<IncomingBoard> readAndCheck(const QString& fileName);
+  void loadFileNow(const QString& fileName);
   bool findPcbFile(IncomingBoard& in);
   void refuseLoad(const QString& message);
   void refuseUnreadable(const QString& fileName, const QString& readerMessage);
@@ -140,6 +152,11 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void onBeforeSort();
   void onAfterSort(int column);
   void updateWiredCounters();
+  // A mark changed through the undo stack (undo.cpp); replay is true for
+  // undo and redo, which bring the probe back as the current one.
+  void pushMark(int row, bool wired);
+  void applyMark(int dataPosition, bool wired, bool replay);
+  void updateModified();
   void colourProbe(const QString& name, Rgb colour);
   // The probe's position on the document, from the model's own numbers.
   std::optional<QPointF> probePosition(int row) const;
@@ -203,6 +220,9 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   std::unique_ptr<WiringJournal> mJournal;
   WiringSettings mJournaledSettings;
   bool mJournalWarned = false;  // a journal that fails is reported once
+  QUndoStack* mUndo = nullptr;
+  bool mOtherChanges = false;  // unsaved changes the undo stack does not hold
+  bool mLoading = false;       // a load runs: no second one inside it
 
  public:
   // Controls, named as the wiring team knows them.
@@ -231,6 +251,8 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   QLabel* lblTopWired = nullptr;
   QLabel* lblBotProbeCount = nullptr;
   QLabel* lblBotWired = nullptr;
+  QLabel* lblTotal = nullptr;  // progress over both surfaces
+  QLineEdit* txtFind = nullptr;
   BusyWindow* frmBusy = nullptr;
 };
 

@@ -77,12 +77,9 @@ void MainWindow::cmdWired_Click() {
   GridModel& grid = probeGrid();
   const int row = grid.currentRow();
   if (row < 1) return keepGridFocus();  // no probe to mark
-  setDocumentModified();
-  grid.setText(row, probe_grid::kWired, QStringLiteral("1"));
-  journalMark(row, true);
+  if (!isWired(grid, row)) pushMark(row, true);
   const int next = findNextUnwiredRow(grid);
   if (next < 1) {
-    updateWiredCounters();
     mPrompts->message(this, QStringLiteral("Loomwright"),
                       QStringLiteral("All Probes on the Current Surface are "
                                      "Wired"),
@@ -90,7 +87,6 @@ void MainWindow::cmdWired_Click() {
   } else {
     grid.setCurrentRow(next);
     fgProbes->showCell(next, 0);
-    updateWiredCounters();
   }
   keepGridFocus();
 }
@@ -99,10 +95,7 @@ void MainWindow::cmdNotWired_Click() {
   GridModel& grid = probeGrid();
   const int row = grid.currentRow();
   if (row < 1) return keepGridFocus();
-  grid.setText(row, probe_grid::kWired, QString());
-  journalMark(row, false);
-  updateWiredCounters();
-  setDocumentModified();
+  if (isWired(grid, row)) pushMark(row, false);
   keepGridFocus();
 }
 
@@ -122,6 +115,12 @@ void MainWindow::updateWiredCounters() {
   // A surface without probes shows an empty bar, not a busy indicator.
   pbWired->setMaximum(std::max(total, 1));
   pbWired->setValue(std::min(done, std::max(total, 1)));
+  const int all = mState.probes.top + mState.probes.bottom;
+  const int allWired = wired.top + wired.bottom;
+  lblTotal->setText(QStringLiteral("Total %1 / %2 wired, %3%")
+                        .arg(allWired)
+                        .arg(all)
+                        .arg(all > 0 ? qRound(100.0 * allWired / all) : 0));
 
   cmdRenameProbes->setEnabled(wired.top + wired.bottom == 0 && !mReadOnly);
 }
