@@ -4,6 +4,7 @@
 #include "boardview.h"
 #include "busywindow.h"
 #include "gridview.h"
+#include "probetable.h"
 #include "prompts.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
   fgProbes = named(new GridView, "fgProbes");
+  fgProbes->setSearchColumn(probe_grid::kProbe);  // digits go to a probe
   mPicture = new BoardPicture(this);
   VDEditor = named(new BoardView, "VDEditor");
   VDProbeView = named(new BoardView, "VDProbeView");

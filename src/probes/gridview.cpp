@@ -92,6 +92,20 @@ void GridView::onPresented() {
   }
 }
 
+void GridView::keyboardSearch(const QString& search) {
+  const QModelIndex current = currentIndex();
+  if (mSearchColumn >= 0 && current.isValid() &&
+      current.column() != mSearchColumn) {
+    // Qt searches the current index's column: move it there quietly.
+    mSyncing = true;
+    selectionModel()->setCurrentIndex(current.siblingAtColumn(mSearchColumn),
+                                      QItemSelectionModel::NoUpdate);
+    mSyncing = false;
+  }
+  QTableView::keyboardSearch(search);
+  syncCurrent();  // nothing found: back where the grid is
+}
+
 void GridView::applyColumns() {
   for (int column = 0; column < horizontalHeader()->count(); ++column)
     setColumnHidden(column, mGrid->isColumnHidden(column));

@@ -38,6 +38,10 @@ class GridView : public QTableView {
   // measured, which bounds the cost at 100,000 rows.
   void autoSize(int first, int last, int extraPixels);
   void refresh() { viewport()->update(); }
+  // Typing in the grid goes to the row whose cell in this column starts
+  // with what was typed, whichever column is current; -1: the current one.
+  void setSearchColumn(int column) { mSearchColumn = column; }
+  void keyboardSearch(const QString& search) override;
 
  signals:
   void cellClicked(int row, int column);  // grid row
@@ -56,6 +60,7 @@ class GridView : public QTableView {
   GridModel* mGrid;
   bool mSyncing = false;
   bool mUserSortable = true;
+  int mSearchColumn = -1;
   int mShowRow = -1;  // showCell waiting for redraw
   int mShowColumn = 0;
   std::map<int, int> mPendingWidths;  // autoSize waiting for redraw

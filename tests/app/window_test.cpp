@@ -4,8 +4,10 @@
 
 #include "appboards.h"
 #include "appfixture.h"
+#include "boardgenerator.h"
 #include "boardpicture.h"
 #include "boardview.h"
+#include "busywindow.h"
 #include "gridclicks.h"
 #include "gridtexts.h"
 #include "probeboard.h"
@@ -14,12 +16,14 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -48,6 +52,27 @@ int opensDuring(const QString& path, const std::function<void()>& work) {
     }
   close(fd);
   return opens;
+}
+
+// Calls seen each time watched receives an event of that type.
+class EventCounter : public QObject {
+ public:
+  EventCounter(QObject* watched, QEvent::Type type, std::function<void()> seen)
+      : mType(type), mSeen(std::move(seen)) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == mType) mSeen();
+    return false;
+  }
+
+ private:
+  QEvent::Type mType;
+  std::function<void()> mSeen;
+};
+std::unique_ptr<EventCounter> onEvent(QObject* watched, QEvent::Type type,
+                                      std::function<void()> seen) {
+  return std::make_unique<EventCounter>(watched, type, std::move(seen));
 }
 
 QPointF centreOf(BoardView* view) {
@@ -218,6 +243,63 @@ class WindowTest : public QObject {
     }
     QCOMPARE(w->lblTopWired->text(), QString("0"));
     QVERIFY(w->cmdRenameProbes->isEnabled());
+  }
+
+  void undoAndRedoFollowTheMarksAndTheChangedFlag() {
+    load(smallBoard());  // top probes in grid order: 1, 4, 10
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QCOMPARE(w->lblTotal->text(), QString("Total 0 / 5 wired, 0%"));
+    QTest::keyClick(w->fgProbes, Qt::Key_Space);  // 1, then 4
+    QTest::keyClick(w->fgProbes, Qt::Key_Space);
+    QCOMPARE(w->lblTotal->text(), QString("Total 2 / 5 wired, 40%"));
+
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid->text(f->rowOf("4"), 0), QString());
+    QCOMPARE(grid->currentRow(), f->rowOf("4"));  // back to that probe
+    QCOMPARE(w->lblTopWired->text(), QString("1"));
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!w->state().documentModified);  // back at the loaded state
+    QTest::keyClick(w, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyClick(w, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(w->lblTopWired->text(), QString("2"));
+    QCOMPARE(grid->currentRow(), f->rowOf("10"));  // moved on, as the press
+    QVERIFY(w->state().documentModified);
+
+    QVERIFY(w->saveInPlace());
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(w->state().documentModified);  // away from the saved state
+    w->loadFile(f->path("board.vd"));
+    QVERIFY(!w->undoStack().canUndo());
+  }
+
+  void findGoesToProbesDesignatorsAndNets() {
+    load(smallBoard());
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(w->txtFind->hasFocus());
+    QTest::keyClicks(w->txtFind, "R10 ");  // Space types in a text field
+    QTest::keyClick(w->txtFind, Qt::Key_Return);
+    QCOMPARE(grid->currentRow(), f->rowOf("10"));
+    QCOMPARE(grid->text(f->rowOf("10"), 0), QString());
+    QTest::keyClick(w->txtFind, Qt::Key_Escape);
+    QVERIFY(w->fgProbes->hasFocus());
+    // Digits in the grid go to a probe number, whatever column is current.
+    grid->setCurrentCell(f->rowOf("1"), probe_grid::kNetName);
+    QTest::keyClick(w->fgProbes, Qt::Key_4);
+    QCOMPARE(grid->currentRow(), f->rowOf("4"));
+  }
+
+  void theBusyWindowIsDrawnDuringALoad() {
+    f = std::make_unique<AppFixture>();
+    w = &f->open();
+    w->show();
+    const QString board =
+        f->write(generateBoard(largeOptions(20000)), "large.vdz");
+    int paints = 0;
+    const auto counter = onEvent(w->frmBusy, QEvent::Paint, [&] { ++paints; });
+    w->loadFile(board);
+    QVERIFY(paints > 0);
+    QVERIFY(!w->frmBusy->isVisible());
   }
 
   void emptyTableLeavesTheCommandsHarmless() {
