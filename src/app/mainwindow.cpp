@@ -57,7 +57,10 @@ MainWindow::MainWindow(const MainWindowSetup& setup, QWidget* parent)
   frmBusy = new BusyWindow(this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The stack says it is clean again as it goes, after this window is gone.
+  mUndo->disconnect(this);
+}
 
 void MainWindow::buildControls() {
   fgProbes = named(new GridView, "fgProbes");
