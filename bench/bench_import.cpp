@@ -1,5 +1,6 @@
-// Importing the largest shared IPC-D-356 sample, MinnowBoard (6,566 lines,
-// 5,763 feature records): read, map and place probes, from the file.
+// Importing the largest real IPC-D-356 sample, MinnowBoard (6,566 lines,
+// 5,763 feature records, tests/data/ipc356): read, map and place probes,
+// from the file.
 
 #include "ipc356import.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 QString minnowPath() {
   return QDir(QStringLiteral(LW_SOURCE_ROOT))
-      .filePath(QStringLiteral("../shared/boards/ipc356/"
+      .filePath(QStringLiteral("tests/data/ipc356/"
                                "MinnowBoard-org_design-files_MinnowMax_RevA1_"
                                "IPC356A.ipc"));
 }
@@ -21,7 +22,7 @@ void importMinnow(benchmark::State& state, lw::ProbeSide side,
                   lw::ProbeSize size) {
   const QString path = minnowPath();
   if (!QFile::exists(path)) {
-    state.SkipWithError("shared/boards/ipc356 not found beside the repository");
+    state.SkipWithError("tests/data/ipc356 is missing");
     return;
   }
   lw::ImportOptions options;

@@ -2,7 +2,7 @@
 // split vias, malformed input), the board made of it and the probes placed
 // on it, for the hand-made files described in data/README.md, records
 // written here (lengths in 0.0001 inch, so 1000 is 100 mil) and the real
-// netlists beside the repository.
+// netlists in tests/data/ipc356.
 
 #include "ipc356import.h"
 #include "ipc356reader.h"
@@ -557,7 +557,7 @@ QStringList placementFaults(const Board& b, ProbeSide side, double spacing,
   return out;
 }
 
-// The real netlists in shared/boards/ipc356 (see SOURCES.md there for their
+// The real netlists in tests/data/ipc356 (see SOURCES.md there for their
 // origin and licences), with the counts of SOURCES.md (feature records are
 // its 317 and 327 records plus the 367 ones; vias) and of a scan of the
 // record columns that resolves aliases (components; nets other than N/C,
@@ -565,8 +565,7 @@ QStringList placementFaults(const Board& b, ProbeSide side, double spacing,
 // the placement keeps its rules, one probe per net, and importing twice
 // gives the same board.
 TEST(Ipc356Sample, RealNetlistsGiveTheirCountsAndSoundPlacements) {
-  const QDir dir(LW_SOURCE_ROOT "/../shared/boards/ipc356");
-  if (!dir.exists()) GTEST_SKIP() << "no shared IPC-D-356 samples";
+  const QDir dir(LW_TEST_DATA "/ipc356");
   const struct {
     const char* file;
     int featureRecords, vias, components, nets;
