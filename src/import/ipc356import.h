@@ -31,7 +31,8 @@ struct ImportOptions {
 
 struct ImportSummary {
   QString fileName;
-  QString units;  // as the file gave them, e.g. "CUST 0"
+  QString units;        // as the file gave them, e.g. "CUST 0"
+  bool latin1 = false;  // read as Latin-1: the text is not valid UTF-8
   PageUnits pageUnits = PageUnits::Mil;
   int lines = 0;
   int featureRecords = 0;  // 3x7 and 0x7 records read
@@ -52,8 +53,9 @@ struct ImportSummary {
   int bottomLayer = 0;  // access layer number of the bottom; 0 when none
   bool outlineFromFile = false;
   bool maskNamesOpenSides = false;
-  std::map<QString, int> skippedRecords;  // record code -> count
-  QStringList problems;                   // "line N: ..."
+  std::map<QString, int> skippedRecords;  // record code -> lines not used
+  int skippedLines = 0;                   // lines that could not be read
+  QStringList problems;  // "line N: ...", for the first of them
   ImportOptions options;
 };
 
@@ -63,8 +65,8 @@ struct ImportResult {
 };
 
 // Throws Error when the file cannot be read, holds no usable feature record
-// or uses units that cannot be converted. Malformed lines are skipped and
-// listed in the summary's problems.
+// or uses units that cannot be converted.
+// Malformed lines are skipped and listed in the summary's problems.
 ImportResult importIpc356(const QString& path, const ImportOptions& options);
 // The same for text already in memory; fileName names the board's file.
 ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
@@ -75,7 +77,8 @@ ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
 // "327", "367", "999").
 bool looksLikeIpc356(QByteArrayView text);
 
-// Several lines for the user, ending with a line break.
+// Several lines for the user, ending with a line break; the first gives the
+// number of skipped lines. No control character of the file reaches them.
 QString formatSummary(const ImportSummary& summary);
 
 double minimumPadMils(ProbeSize size) noexcept;

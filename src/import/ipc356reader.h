@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "error.h"
+#include "netlisttext.h"
 
 #include <QByteArrayView>
 #include <QPointF>
@@ -58,11 +59,15 @@ struct Netlist {
   std::vector<std::pair<QString, QString>> parameters;
   std::vector<Feature> features;
   std::vector<std::vector<QPointF>> boardEdges;  // one chain per outline
+  TextEncoding encoding = TextEncoding::Utf8;
   int lines = 0;
   int featureRecords = 0;  // 3x7 and 0x7 lines read
   int bottomLayer = 0;     // highest access layer number above 1, else 0
-  std::map<QString, int> skipped;  // record code -> lines skipped
-  QStringList problems;            // "line 12: ..." for malformed lines
+  std::map<QString, int> skipped;  // record code -> lines of records not used
+  // Lines that could not be read and were skipped: malformed records, lines
+  // that are no record, text after the end record.
+  int skippedLines = 0;
+  QStringList problems;  // "line 12: ..." for the first of those lines
 };
 
 // Parses text; sourceName only labels messages. Throws Error when the text

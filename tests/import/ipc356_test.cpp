@@ -155,11 +155,12 @@ TEST(Ipc356Reader, HandMadeFilesGiveTheirFeatures) {
 6 records, bottom 2, skipped, parameters)"},
       {"malformed.ipc", R"(1|GND|J1-1|100|100|60|60|0|35|0:-1
 2|SIG|R1-5|300|100|40|30|0|0|1:-1
-2 records, bottom 0, skipped ZZZx1, parameters
+2 records, bottom 0, skipped, parameters
 line 3: the X coordinate "+00A000" is not a number
 line 4: the feature record has no X and Y position
 line 5: the access code "AXY" is not a layer number
 line 6: a continuation record without a feature record before it
+line 7: "ZZZ" is not an IPC-D-356 record code
 line 10: text after the end record 999 is ignored)"}};
   for (const auto& [file, expected] : cases) {
     const Netlist n = ipc356::readNetlist(readData(file), file);
@@ -349,7 +350,7 @@ TEST(Ipc356Import, HandMadeFilesGiveTheirOutlinesAndSummaries) {
                        formatSummary(import("malformed.ipc").summary);
   for (const char* line :
        {"2 tooling holes", "Nets: 5.", "1 pins and vias on N/C",
-        "2 placed, 3 unplaced", "ZZZ (1)", "line 3:"})
+        "2 placed, 3 unplaced", "Problems: 6\n  line 3:"})
     EXPECT_TRUE(text.contains(line)) << text.toStdString();
   EXPECT_TRUE(text.endsWith('\n'));
   const Board metric = import("metric.ipc").board;
