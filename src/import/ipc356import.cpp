@@ -146,6 +146,7 @@ ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
   s.skippedRecords = netlist.skipped;
   s.skippedLines = netlist.skippedLines;
   s.problems = netlist.problems;
+  s.duplicates = netlist.duplicates;
   s.options = options;
   return s;
 }
@@ -336,6 +337,8 @@ QString skippedLines(const ImportSummary& s) {
       parts.append(QStringLiteral("%1 (%2)").arg(printable(code)).arg(count));
     out += QStringLiteral("Records not used: ") + parts.join(u", ") + u'\n';
   }
+  out += listed(QStringLiteral("Duplicates left out"),
+                static_cast<int>(s.duplicates.size()), s.duplicates);
   out += listed(QStringLiteral("Problems"), s.skippedLines, s.problems);
   return out;
 }

@@ -55,7 +55,8 @@ struct ImportSummary {
   bool maskNamesOpenSides = false;
   std::map<QString, int> skippedRecords;  // record code -> lines not used
   int skippedLines = 0;                   // lines that could not be read
-  QStringList problems;  // "line N: ...", for the first of them
+  QStringList problems;    // "line N: ...", for the first of them
+  QStringList duplicates;  // "line N repeats line M": features left out
   ImportOptions options;
 };
 
@@ -64,8 +65,9 @@ struct ImportResult {
   ImportSummary summary;
 };
 
-// Throws Error when the file cannot be read, holds no usable feature record
-// or uses units that cannot be converted.
+// Throws Error when the file cannot be read, holds no usable feature record,
+// uses units that cannot be converted or goes past one of the limits of
+// ipc356limits.h.
 // Malformed lines are skipped and listed in the summary's problems.
 ImportResult importIpc356(const QString& path, const ImportOptions& options);
 // The same for text already in memory; fileName names the board's file.

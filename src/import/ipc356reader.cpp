@@ -106,8 +106,9 @@ struct FeatureLine {
 
 class Parser {
  public:
-  Parser(QByteArrayView text, const QString& sourceName)
-      : mText(text), mSource(sourceName) {}
+  Parser(QByteArrayView text, const QString& sourceName,
+         const ImportLimits& limits)
+      : mText(text), mSource(sourceName), mLimits(limits) {}
 
   void parse();
   Netlist finish();
@@ -124,6 +125,8 @@ class Parser {
   void outline(QByteArrayView line, bool continuation);
   void skip(QByteArrayView code);
   void problem(const QString& message);
+  void countRecord();
+  void dropRepeats();
   QString field(QByteArrayView bytes) const;
   QString quoted(QByteArrayView bytes) const;
   void resolveNets();
@@ -131,6 +134,7 @@ class Parser {
 
   NetlistText mText;
   QString mSource;
+  ImportLimits mLimits;
   Netlist mNet;
   std::vector<QByteArray> mRawNets;  // per feature, before alias lookup
   QHash<QString, QString> mAliases;  // alias (without NNAME) -> full name
@@ -141,6 +145,9 @@ class Parser {
   std::optional<long long> mOutlineX;
   std::optional<long long> mOutlineY;
   std::vector<std::vector<std::pair<long long, long long>>> mEdges;
+  // Per feature, its records as written: from its record to the end of its
+  // last continuation.
+  std::vector<QByteArrayView> mRecords;
 };
 
 void Parser::parse() {
@@ -294,7 +301,10 @@ void Parser::feature(QByteArrayView l, FeatureType type, bool continuation) {
     }
     // Continuations add the other side's pad or the hole of one feature.
     Feature& into = mNet.features.back();
-    ++mNet.featureRecords;
+    countRecord();
+    const QByteArrayView last = l.trimmed();
+    mRecords.back() =
+        QByteArrayView(mRecords.back().data(), last.data() + last.size());
     if (f.pad.access >= 0) into.pads.push_back(f.pad);
     if (into.hole == 0 && f.hole > 0) {
       into.hole = static_cast<double>(f.hole);
@@ -332,7 +342,8 @@ void Parser::feature(QByteArrayView l, FeatureType type, bool continuation) {
   out.pads.push_back(f.pad);
   mNet.features.push_back(std::move(out));
   mRawNets.emplace_back(f.net.toByteArray());
-  ++mNet.featureRecords;
+  countRecord();
+  mRecords.push_back(l.trimmed());
   mLast = Last::Feature;
 }
 
@@ -396,6 +407,74 @@ void Parser::problem(const QString& message) {
   ++mNet.skippedLines;
   if (mNet.problems.size() < kProblemsKept)
     mNet.problems.append(QStringLiteral("line %1: %2").arg(mLine).arg(message));
+}
+
+// Memory follows the features kept: the file is refused before they pass
+// the bound.
+void Parser::countRecord() {
+  if (++mNet.featureRecords <= mLimits.featureRecords) return;
+  throw Error(QStringLiteral("%1 holds more than %2 feature records (line "
+                             "%3); Loomwright imports netlists of at most "
+                             "%2.")
+                  .arg(mSource)
+                  .arg(mLimits.featureRecords)
+                  .arg(mLine));
+}
+
+// A feature whose records repeat an earlier feature's adds nothing but a
+// second pin on the same spot: it is left out and listed. Sorting hashes
+// finds the repeats in a fraction of what a hash set filled while reading
+// costs (the record limit already bounds the memory).
+void Parser::dropRepeats() {
+  const int count = static_cast<int>(mRecords.size());
+  const size_t seed = QHashSeed::globalSeed();
+  std::vector<std::pair<size_t, int>> order;  // hash, feature
+  order.reserve(mRecords.size());
+  for (int i = 0; i < count; ++i)
+    order.emplace_back(qHash(mRecords[i], seed), i);
+  std::sort(order.begin(), order.end());
+  std::vector<int> repeats(mRecords.size(), -1);  // -> the earlier feature
+  for (size_t a = 0; a < order.size();) {
+    size_t b = a + 1;
+    while (b < order.size() && order[b].first == order[a].first) ++b;
+    for (size_t i = a + 1; i < b; ++i) {
+      const int later = order[i].second;
+      for (size_t j = a; j < i && repeats[later] < 0; ++j) {
+        const int earlier = order[j].second;
+        if (repeats[earlier] < 0 && mRecords[earlier] == mRecords[later])
+          repeats[later] = earlier;
+      }
+    }
+    a = b;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (repeats[i] < 0) continue;
+    const int line = mNet.features[i].line;
+    const int first = mNet.features[repeats[i]].line;
+    if (mNet.duplicates.size() == mLimits.duplicateFeatures) {
+      throw Error(QStringLiteral("In %1 more than %2 features repeat earlier "
+                                 "ones exactly (line %3 repeats line %4); "
+                                 "Loomwright does not guess which records "
+                                 "of such a file are meant.")
+                      .arg(mSource)
+                      .arg(mLimits.duplicateFeatures)
+                      .arg(line)
+                      .arg(first));
+    }
+    mNet.duplicates.append(
+        QStringLiteral("line %1 repeats line %2").arg(line).arg(first));
+  }
+  int kept = 0;
+  for (int i = 0; i < count; ++i) {
+    if (repeats[i] >= 0) continue;
+    if (kept != i) {
+      mNet.features[kept] = std::move(mNet.features[i]);
+      mRawNets[kept] = std::move(mRawNets[i]);
+    }
+    ++kept;
+  }
+  mNet.features.resize(kept);
+  mRawNets.resize(kept);
 }
 
 QString Parser::field(QByteArrayView bytes) const {
@@ -468,6 +547,7 @@ Netlist Parser::finish() {
       message += QStringLiteral(" First problem: ") + mNet.problems.first();
     throw Error(message);
   }
+  dropRepeats();
   resolveNets();
   applyUnits();
   for (const Feature& f : mNet.features)
@@ -478,8 +558,9 @@ Netlist Parser::finish() {
 
 }  // namespace
 
-Netlist readNetlist(QByteArrayView text, const QString& sourceName) {
-  Parser parser(text, sourceName);
+Netlist readNetlist(QByteArrayView text, const QString& sourceName,
+                    const ImportLimits& limits) {
+  Parser parser(text, sourceName, limits);
   parser.parse();
   return parser.finish();
 }

@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "error.h"
+#include "ipc356limits.h"
 #include "netlisttext.h"
 
 #include <QByteArrayView>
@@ -67,11 +68,14 @@ struct Netlist {
   // Lines that could not be read and were skipped: malformed records, lines
   // that are no record, text after the end record.
   int skippedLines = 0;
-  QStringList problems;  // "line 12: ..." for the first of those lines
+  QStringList problems;    // "line 12: ..." for the first of those lines
+  QStringList duplicates;  // "line 40 repeats line 12": features left out
 };
 
 // Parses text; sourceName only labels messages. Throws Error when the text
-// holds no usable feature record or names units it cannot convert.
-Netlist readNetlist(QByteArrayView text, const QString& sourceName);
+// holds no usable feature record, names units it cannot convert or goes
+// past one of the limits.
+Netlist readNetlist(QByteArrayView text, const QString& sourceName,
+                    const ImportLimits& limits = {});
 
 }  // namespace lw::ipc356

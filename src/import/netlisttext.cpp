@@ -2,9 +2,9 @@
 
 namespace lw::ipc356 {
 
-NetlistText::NetlistText(QByteArrayView bytes) : mRest(bytes) {
-  if (mRest.startsWith("\xEF\xBB\xBF")) mRest = mRest.sliced(3);
-  mEncoding = mRest.isValidUtf8() ? TextEncoding::Utf8 : TextEncoding::Latin1;
+NetlistText::NetlistText(QByteArrayView bytes) : mText(bytes) {
+  if (mText.startsWith("\xEF\xBB\xBF")) mText = mText.sliced(3);
+  mEncoding = mText.isValidUtf8() ? TextEncoding::Utf8 : TextEncoding::Latin1;
 }
 
 QString NetlistText::decode(QByteArrayView bytes) const {
@@ -13,23 +13,22 @@ QString NetlistText::decode(QByteArrayView bytes) const {
 }
 
 bool NetlistText::nextLine(QByteArrayView& line) noexcept {
-  if (mRest.isEmpty()) return false;
-  qsizetype end = 0;
-  while (end < mRest.size() && mRest[end] != '\n' && mRest[end] != '\r') ++end;
-  line = mRest.first(end);
-  qsizetype next = end;
-  if (next < mRest.size()) {
-    const bool crlf = mRest[next] == '\r' && next + 1 < mRest.size() &&
-                      mRest[next + 1] == '\n';
-    next += crlf ? 2 : 1;
+  const qsizetype size = mText.size();
+  if (mPos >= size) return false;
+  if (mLf < mPos) {
+    mLf = mText.indexOf('\n', mPos);
+    if (mLf < 0) mLf = size;
   }
-  mRest = mRest.sliced(next);
+  const qsizetype cr = mText.sliced(mPos, mLf - mPos).indexOf('\r');
+  const qsizetype end = cr < 0 ? mLf : mPos + cr;
+  line = mText.sliced(mPos, end - mPos);
+  mPos = end;
+  if (mPos < size) {
+    const bool crlf =
+        mText[mPos] == '\r' && mPos + 1 < size && mText[mPos + 1] == '\n';
+    mPos += crlf ? 2 : 1;
+  }
   return true;
-}
-
-QString encodingName(TextEncoding encoding) {
-  return encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8")
-                                        : QStringLiteral("Latin-1");
 }
 
 QString printable(QStringView text) {

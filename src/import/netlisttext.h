@@ -32,12 +32,13 @@ class NetlistText {
   bool nextLine(QByteArrayView& line) noexcept;
 
  private:
-  QByteArrayView mRest;
+  QByteArrayView mText;
+  qsizetype mPos = 0;  // start of the next line
+  // The next LF at or after mPos, kept while lines end in CR alone, so
+  // that a file of CR-ended lines is searched once, not once a line.
+  qsizetype mLf = -1;
   TextEncoding mEncoding = TextEncoding::Utf8;
 };
-
-// "UTF-8" or "Latin-1".
-QString encodingName(TextEncoding encoding);
 
 // Text from a file as a terminal or a message box may show it: control
 // characters (C0, DEL, C1) written as \xNN, so that no byte of a file can

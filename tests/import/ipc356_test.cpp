@@ -592,7 +592,7 @@ TEST(Ipc356Sample, RealNetlistsGiveTheirCountsAndSoundPlacements) {
                            count(EntityKind::Probe)),
                 std::tuple(e.featureRecords, e.vias, e.components, e.nets,
                            e.vias, e.components, e.nets));
-      EXPECT_TRUE(s.problems.isEmpty());
+      EXPECT_TRUE(s.problems.isEmpty() && s.duplicates.isEmpty());
       EXPECT_GT(s.probesPlaced, 0);
       const QStringList faults =
           placementFaults(r.board, options.side, int(options.probeSize),

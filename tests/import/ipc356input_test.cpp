@@ -1,11 +1,13 @@
 // Netlists as careless or hostile sources write them: names in Latin-1 or
 // UTF-8, lines ended by LF, CR LF or a lone CR, control bytes that must not
-// reach a terminal.
+// reach a terminal, repeated records, and files past the importer's limits.
 
+#include "ipc356builder.h"
 #include "ipc356import.h"
 #include "ipc356reader.h"
 #include "netlisttext.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
@@ -123,6 +125,88 @@ TEST(Ipc356Import, SummaryAndMessagesCarryNoControlCharacters) {
     EXPECT_TRUE(e.message().contains("\"\\x1b[5m\"") &&
                 !e.message().contains(control))
         << e.message().toStdString();
+  }
+}
+
+// A feature whose records repeat an earlier one's exactly is left out and
+// listed; the same pin elsewhere, or with one more record, is another
+// feature.
+TEST(Ipc356Import, RepeatedFeaturesAreLeftOutAndListed) {
+  const QByteArray r1 = pad("A", "R1", "1", 0), r2 = pad("A", "R1", "2", 0),
+                   r3 = pad("A", "R1", "3", 0);
+  QByteArray bottom = pad("A", "R1", "1", 0).replace("327", "027");
+  bottom.replace("A01", "A02");
+  const struct {
+    QByteArray text;
+    int pins;
+    QStringList duplicates;
+  } cases[] = {
+      {r1 + r1 + r1, 1, {"line 2 repeats line 1", "line 3 repeats line 1"}},
+      {r1 + r1 + r2 + r3 + r2,
+       3,
+       {"line 2 repeats line 1", "line 5 repeats line 3"}},
+      {r1 + "C  comment\n" + r1.trimmed() + "   \n",
+       1,
+       {"line 3 repeats line 1"}},
+      {r1 + bottom + r1 + bottom, 1, {"line 3 repeats line 1"}},
+      {r1 + bottom + r1, 2, {}},
+      {r1 + pad("A", "R1", "1", 100), 2, {}},
+      {r1 + pad("B", "R1", "1", 0), 2, {}},
+  };
+  for (const auto& c : cases) {
+    const ImportResult r = importIpc356Text(c.text, "d.ipc", {});
+    EXPECT_EQ(r.summary.pins, c.pins) << c.text.toStdString();
+    EXPECT_EQ(r.summary.duplicates, c.duplicates) << c.text.toStdString();
+  }
+  const QString text =
+      formatSummary(importIpc356Text(r1 + r1, "d.ipc", {}).summary);
+  EXPECT_TRUE(
+      text.contains("\nDuplicates left out: 1\n  line 2 repeats line 1\n"))
+      << text.toStdString();
+}
+
+// Past a limit the file is refused, naming the bound and the line; at the
+// limit it is read.
+TEST(Ipc356Import, LimitsRefuseTheFileByName) {
+  using ::testing::HasSubstr;
+  QByteArray threePins, fourPins;
+  for (int i = 0; i < 4; ++i) {
+    const QByteArray line =
+        pad("A", "U1", QByteArray::number(i).constData(), i * 1000);
+    (i < 3 ? threePins : fourPins) += line;
+  }
+  fourPins.prepend(threePins);
+  const QByteArray r1 = pad("A", "R1", "1", 0);
+  const QByteArray vias = pad("A", "VIA", "", 0) + pad("A", "VIA", "", 100) +
+                          pad("A", "VIA", "", 200) + pad("A", "VIA", "", 300);
+  const struct {
+    QByteArray text;
+    ImportLimits limits;
+    const char* refused;  // nullptr: read
+  } cases[] = {
+      {threePins, {.featureRecords = 3}, nullptr},
+      {fourPins,
+       {.featureRecords = 3},
+       "\"n.ipc\" holds more than 3 feature records (line 4)"},
+      {r1 + r1, {.duplicateFeatures = 1}, nullptr},
+      {r1 + r1 + r1,
+       {.duplicateFeatures = 1},
+       "more than 1 features repeat earlier ones exactly (line 3 repeats "
+       "line 1)"},
+      {threePins, {.pinsPerComponent = 3}, nullptr},
+      {vias, {.pinsPerComponent = 3}, nullptr},
+      {fourPins,
+       {.pinsPerComponent = 3},
+       "In \"n.ipc\" the component U1 has more than 3 pins (line 4)"},
+  };
+  for (const auto& c : cases) {
+    try {
+      buildBoard(readNetlist(c.text, "\"n.ipc\"", c.limits), "n.ipc", c.limits);
+      EXPECT_FALSE(c.refused) << c.text.toStdString();
+    } catch (const Error& e) {
+      ASSERT_TRUE(c.refused) << e.message().toStdString();
+      EXPECT_THAT(e.message().toStdString(), HasSubstr(c.refused));
+    }
   }
 }
 
