@@ -211,6 +211,7 @@ TEST(Ipc356Import, FirstLineTellsANetlist) {
   const std::pair<QByteArrayView, bool> cases[] = {
       {"C  IPC-D-356A\r\nP  UNITS CUST 0", true},
       {"\n\n  P  JOB x\n", true},
+      {"\r\rC\rP  UNITS CUST 0\r", true},
       {"317NET1  J1 -1 D0400PA00X 001000Y 001000", true},
       {"999", true},
       {"{\"format\": \"loomwright-board\"}", false},
