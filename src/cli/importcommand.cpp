@@ -68,7 +68,8 @@ int importCommand(const QStringList& operands, QTextStream& out,
                     .arg(result.summary.skippedLines));
   }
   writeBoard(result.board, target, *compression);
-  out << summary << source << " -> " << target << '\n';
+  out << summary << ipc356::printable(source) << " -> "
+      << ipc356::printable(target) << '\n';
   return kExitOk;
 }
 
