@@ -15,7 +15,8 @@ int validateCommand(const QStringList& operands, QTextStream& out,
                     QTextStream& err);
 int convertCommand(const QStringList& operands, QTextStream& out,
                    QTextStream& err);
-// Reads its own options: FILE -o OUT [--side S] [--probe-size N].
+// Reads its own options: FILE -o OUT [--side S] [--probe-size N] [--strict];
+// --strict refuses a netlist with any skipped line.
 int importCommand(const QStringList& operands, QTextStream& out,
                   QTextStream& err);
 

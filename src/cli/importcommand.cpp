@@ -2,6 +2,7 @@
 #include "cli.h"
 #include "commands.h"
 #include "ipc356import.h"
+#include "netlisttext.h"
 
 namespace lw {
 
@@ -10,7 +11,7 @@ namespace {
 int usage(QTextStream& err, const QString& problem) {
   err << "loomwright-cli import: " << problem
       << "\nUsage: loomwright-cli import FILE.ipc -o OUT.vd|OUT.vdz "
-         "[--side bottom|top|both] [--probe-size 100|75|50]\n";
+         "[--side bottom|top|both] [--probe-size 100|75|50] [--strict]\n";
   return kExitUsage;
 }
 
@@ -20,6 +21,7 @@ int importCommand(const QStringList& operands, QTextStream& out,
                   QTextStream& err) {
   QString source, target;
   ImportOptions options;
+  bool strict = false;
   for (qsizetype i = 0; i < operands.size(); ++i) {
     const QString& arg = operands[i];
     const bool hasValue = i + 1 < operands.size();
@@ -40,6 +42,8 @@ int importCommand(const QStringList& operands, QTextStream& out,
         return usage(err, QStringLiteral("--probe-size takes 100, 75 "
                                          "or 50"));
       options.probeSize = *size;
+    } else if (arg == QLatin1String("--strict")) {
+      strict = true;
     } else if (arg.startsWith(QLatin1Char('-')) || !source.isEmpty()) {
       return usage(err, QStringLiteral("unexpected \"%1\"").arg(arg));
     } else {
@@ -54,8 +58,18 @@ int importCommand(const QStringList& operands, QTextStream& out,
                                               ".vd or .vdz."));
 
   const ImportResult result = importIpc356(source, options);
+  const QString summary = formatSummary(result.summary);
+  // A script that asks for every line gets no board built from fewer.
+  if (strict && result.summary.skippedLines > 0) {
+    out << summary;
+    throw Error(QStringLiteral("\"%1\" has skipped lines (%2); with "
+                               "--strict no board is written.")
+                    .arg(ipc356::printable(source))
+                    .arg(result.summary.skippedLines));
+  }
   writeBoard(result.board, target, *compression);
-  out << formatSummary(result.summary) << source << " -> " << target << '\n';
+  out << summary << ipc356::printable(source) << " -> "
+      << ipc356::printable(target) << '\n';
   return kExitOk;
 }
 

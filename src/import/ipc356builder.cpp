@@ -119,8 +119,9 @@ double padSizeOf(const Feature& f) {
 
 class Builder {
  public:
-  Builder(const Netlist& netlist, const QString& fileName)
-      : mNet(netlist), mFileName(fileName) {}
+  Builder(const Netlist& netlist, const QString& fileName,
+          const ImportLimits& limits)
+      : mNet(netlist), mFileName(fileName), mLimits(limits) {}
   BuiltBoard build();
 
  private:
@@ -139,6 +140,7 @@ class Builder {
 
   const Netlist& mNet;
   QString mFileName;
+  ImportLimits mLimits;
   BuiltBoard mOut;
   QHash<QString, int> mNetIndex;
   std::vector<int> mTargetFeatures;   // features that may get access points
@@ -294,6 +296,14 @@ void Builder::addComponents() {
     auto& list = pins[mNet.features[i].refdes];
     if (list.empty()) order.push_back(mNet.features[i].refdes);
     list.push_back(i);
+    if (static_cast<int>(list.size()) > mLimits.pinsPerComponent)
+      throw Error(
+          QStringLiteral("In \"%1\" the component %2 has more than "
+                         "%3 pins (line %4); Loomwright imports "
+                         "components of at most %3 pins.")
+              .arg(printable(mFileName), printable(mNet.features[i].refdes))
+              .arg(mLimits.pinsPerComponent)
+              .arg(mNet.features[i].line));
   }
   for (const QString& refdes : order) {
     const std::vector<int>& members = pins[refdes];
@@ -463,8 +473,9 @@ BuiltBoard Builder::build() {
 
 }  // namespace
 
-BuiltBoard buildBoard(const Netlist& netlist, const QString& fileName) {
-  return Builder(netlist, fileName).build();
+BuiltBoard buildBoard(const Netlist& netlist, const QString& fileName,
+                      const ImportLimits& limits) {
+  return Builder(netlist, fileName, limits).build();
 }
 
 }  // namespace lw::ipc356

@@ -76,6 +76,8 @@ inline bool isNoConnect(const QString& net) {
   return net.isEmpty() || net == QLatin1String("N/C");
 }
 
-BuiltBoard buildBoard(const Netlist& netlist, const QString& fileName);
+// Throws Error when a component has more pins than the limit allows.
+BuiltBoard buildBoard(const Netlist& netlist, const QString& fileName,
+                      const ImportLimits& limits = {});
 
 }  // namespace lw::ipc356

@@ -3,6 +3,7 @@
 #include "ipc356builder.h"
 #include "ipc356placer.h"
 #include "ipc356reader.h"
+#include "netlisttext.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,6 +110,7 @@ ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
   ImportSummary s;
   s.fileName = fileName;
   s.units = netlist.unitsText;
+  s.latin1 = netlist.encoding == TextEncoding::Latin1;
   s.pageUnits = netlist.units;
   s.lines = netlist.lines;
   s.featureRecords = netlist.featureRecords;
@@ -142,7 +144,9 @@ ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
   s.outlineFromFile = built.outlineFromFile;
   s.maskNamesOpenSides = built.maskNamesOpenSides;
   s.skippedRecords = netlist.skipped;
+  s.skippedLines = netlist.skippedLines;
   s.problems = netlist.problems;
+  s.duplicates = netlist.duplicates;
   s.options = options;
   return s;
 }
@@ -216,7 +220,7 @@ ImportResult importIpc356(const QString& path, const ImportOptions& options) {
 ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
                               const ImportOptions& options) {
   const Netlist netlist =
-      readNetlist(text, QStringLiteral("\"%1\"").arg(fileName));
+      readNetlist(text, QStringLiteral("\"%1\"").arg(printable(fileName)));
   BuiltBoard built = buildBoard(netlist, fileName);
 
   const double probeSize =
@@ -251,10 +255,14 @@ QString boardLines(const ImportSummary& s) {
       s.bottomLayer > 0
           ? QStringLiteral("bottom is access layer %1").arg(s.bottomLayer)
           : QStringLiteral("no surface pads on the bottom");
-  return QStringLiteral(
-             "Imported %1 (%2; page units %3): %4 lines, %5 "
+  const QString encoding = s.latin1 ? QStringLiteral("Latin-1 text, not UTF-8")
+                                    : QStringLiteral("UTF-8 text");
+  return QStringLiteral("Skipped lines: %1\n").arg(s.skippedLines) +
+         QStringLiteral(
+             "Imported %1 (%2; %3; page units %4): %5 lines, %6 "
              "feature records.\n")
-             .arg(s.fileName, units, unitName(s.pageUnits))
+             .arg(printable(s.fileName), printable(units), encoding,
+                  unitName(s.pageUnits))
              .arg(s.lines)
              .arg(s.featureRecords) +
          QStringLiteral(
@@ -309,22 +317,29 @@ QString probeLines(const ImportSummary& s) {
   return out;
 }
 
+// A heading with the count, then the first items, indented.
+QString listed(const QString& heading, int count, const QStringList& items) {
+  if (count == 0) return {};
+  QString out = QStringLiteral("%1: %2\n").arg(heading).arg(count);
+  for (const QString& item : items.mid(0, kProblemsShown))
+    out += QStringLiteral("  ") + printable(item) + u'\n';
+  const int shown = std::min<int>(kProblemsShown, items.size());
+  if (count > shown)
+    out += QStringLiteral("  ... and %1 more\n").arg(count - shown);
+  return out;
+}
+
 QString skippedLines(const ImportSummary& s) {
   QString out;
   if (!s.skippedRecords.empty()) {
     QStringList parts;
     for (const auto& [code, count] : s.skippedRecords)
-      parts.append(QStringLiteral("%1 (%2)").arg(code).arg(count));
-    out += QStringLiteral("Skipped records: ") + parts.join(u", ") + u'\n';
+      parts.append(QStringLiteral("%1 (%2)").arg(printable(code)).arg(count));
+    out += QStringLiteral("Records not used: ") + parts.join(u", ") + u'\n';
   }
-  if (!s.problems.isEmpty()) {
-    out += QStringLiteral("Problems: %1\n").arg(s.problems.size());
-    for (const QString& p : s.problems.mid(0, kProblemsShown))
-      out += QStringLiteral("  ") + p + u'\n';
-    if (s.problems.size() > kProblemsShown)
-      out += QStringLiteral("  ... and %1 more\n")
-                 .arg(s.problems.size() - kProblemsShown);
-  }
+  out += listed(QStringLiteral("Duplicates left out"),
+                static_cast<int>(s.duplicates.size()), s.duplicates);
+  out += listed(QStringLiteral("Problems"), s.skippedLines, s.problems);
   return out;
 }
 
@@ -335,10 +350,10 @@ QString formatSummary(const ImportSummary& s) {
 }
 
 bool looksLikeIpc356(QByteArrayView text) {
-  while (!text.isEmpty()) {
-    const qsizetype end = text.indexOf('\n');
-    const QByteArrayView line = (end < 0 ? text : text.first(end)).trimmed();
-    text = end < 0 ? QByteArrayView() : text.sliced(end + 1);
+  NetlistText lines(text);
+  QByteArrayView line;
+  while (lines.nextLine(line)) {
+    line = line.trimmed();
     if (line.isEmpty()) continue;
     for (const char* start : {"C ", "P ", "317", "327", "367", "999"})
       if (line.startsWith(start)) return true;

@@ -31,7 +31,8 @@ struct ImportOptions {
 
 struct ImportSummary {
   QString fileName;
-  QString units;  // as the file gave them, e.g. "CUST 0"
+  QString units;        // as the file gave them, e.g. "CUST 0"
+  bool latin1 = false;  // read as Latin-1: the text is not valid UTF-8
   PageUnits pageUnits = PageUnits::Mil;
   int lines = 0;
   int featureRecords = 0;  // 3x7 and 0x7 records read
@@ -52,8 +53,10 @@ struct ImportSummary {
   int bottomLayer = 0;  // access layer number of the bottom; 0 when none
   bool outlineFromFile = false;
   bool maskNamesOpenSides = false;
-  std::map<QString, int> skippedRecords;  // record code -> count
-  QStringList problems;                   // "line N: ..."
+  std::map<QString, int> skippedRecords;  // record code -> lines not used
+  int skippedLines = 0;                   // lines that could not be read
+  QStringList problems;    // "line N: ...", for the first of them
+  QStringList duplicates;  // "line N repeats line M": features left out
   ImportOptions options;
 };
 
@@ -62,9 +65,10 @@ struct ImportResult {
   ImportSummary summary;
 };
 
-// Throws Error when the file cannot be read, holds no usable feature record
-// or uses units that cannot be converted. Malformed lines are skipped and
-// listed in the summary's problems.
+// Throws Error when the file cannot be read, holds no usable feature record,
+// uses units that cannot be converted or goes past one of the limits of
+// ipc356limits.h.
+// Malformed lines are skipped and listed in the summary's problems.
 ImportResult importIpc356(const QString& path, const ImportOptions& options);
 // The same for text already in memory; fileName names the board's file.
 ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
@@ -75,7 +79,8 @@ ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
 // "327", "367", "999").
 bool looksLikeIpc356(QByteArrayView text);
 
-// Several lines for the user, ending with a line break.
+// Several lines for the user, ending with a line break; the first gives the
+// number of skipped lines. No control character of the file reaches them.
 QString formatSummary(const ImportSummary& summary);
 
 double minimumPadMils(ProbeSize size) noexcept;

@@ -27,6 +27,9 @@ constexpr int kHeight = 62;
 constexpr int kRotation = 67;  // 'R', then three digits
 constexpr int kMask = 72;      // 'S', then one digit
 constexpr int kOutlineData = 17;
+// One message for each skipped line; a file of nothing but malformed lines
+// keeps those of its first lines only, and the count goes on.
+constexpr int kProblemsKept = 1000;
 
 QByteArrayView columns(QByteArrayView line, qsizetype begin, qsizetype end) {
   if (begin >= line.size()) return {};
@@ -37,8 +40,8 @@ char at(QByteArrayView line, qsizetype i) {
   return i < line.size() ? line[i] : ' ';
 }
 
-QString text(QByteArrayView bytes) {
-  return QString::fromUtf8(bytes.trimmed());
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
 struct Number {
@@ -103,9 +106,11 @@ struct FeatureLine {
 
 class Parser {
  public:
-  explicit Parser(const QString& sourceName) : mSource(sourceName) {}
+  Parser(QByteArrayView text, const QString& sourceName,
+         const ImportLimits& limits)
+      : mText(text), mSource(sourceName), mLimits(limits) {}
 
-  void parse(QByteArrayView text);
+  void parse();
   Netlist finish();
 
  private:
@@ -120,44 +125,45 @@ class Parser {
   void outline(QByteArrayView line, bool continuation);
   void skip(QByteArrayView code);
   void problem(const QString& message);
+  void countRecord();
+  void dropRepeats();
+  QString field(QByteArrayView bytes) const;
+  QString quoted(QByteArrayView bytes) const;
   void resolveNets();
   void applyUnits();
 
+  NetlistText mText;
   QString mSource;
+  ImportLimits mLimits;
   Netlist mNet;
   std::vector<QByteArray> mRawNets;  // per feature, before alias lookup
   QHash<QString, QString> mAliases;  // alias (without NNAME) -> full name
   int mLine = 0;
   Last mLast = Last::Other;
   bool mEnded = false;
-  bool mTextAfterEnd = false;
   bool mOutlineBroken = false;
   std::optional<long long> mOutlineX;
   std::optional<long long> mOutlineY;
   std::vector<std::vector<std::pair<long long, long long>>> mEdges;
+  // Per feature, its records as written: from its record to the end of its
+  // last continuation.
+  std::vector<QByteArrayView> mRecords;
 };
 
-void Parser::parse(QByteArrayView text) {
-  if (text.startsWith("\xEF\xBB\xBF")) text = text.sliced(3);
-  qsizetype pos = 0;
-  while (pos < text.size()) {
-    qsizetype end = text.indexOf('\n', pos);
-    if (end < 0) end = text.size();
-    QByteArrayView l = text.sliced(pos, end - pos);
-    if (l.endsWith('\r')) l.chop(1);
+void Parser::parse() {
+  QByteArrayView l;
+  while (mText.nextLine(l)) {
     ++mLine;
     line(l);
-    pos = end + 1;
   }
   mNet.lines = mLine;
+  mNet.encoding = mText.encoding();
 }
 
 void Parser::line(QByteArrayView l) {
   if (l.trimmed().isEmpty()) return;
   if (mEnded) {
-    if (!mTextAfterEnd)
-      problem(QStringLiteral("text after the end record 999 is ignored"));
-    mTextAfterEnd = true;
+    problem(QStringLiteral("text after the end record 999 is ignored"));
     return;
   }
   const char kind = l[0];
@@ -184,7 +190,14 @@ void Parser::line(QByteArrayView l) {
     outline(l, continuation);
     return;
   }
-  // Other continuations follow the record they continue, skipped with it.
+  // Records are C, P or a three-digit code; records of other codes are not
+  // used, and their continuations follow them unused.
+  if (code.size() < 3 || !isDigit(code[0]) || !isDigit(code[1]) ||
+      !isDigit(code[2])) {
+    problem(QStringLiteral("\"%1\" is not an IPC-D-356 record code")
+                .arg(quoted(code)));
+    return;
+  }
   skip(code);
   if (primary) mLast = Last::Skipped;
 }
@@ -194,8 +207,8 @@ void Parser::parameter(QByteArrayView l) {
   qsizetype split = 0;
   while (split < body.size() && body[split] != ' ' && body[split] != '\t')
     ++split;
-  const QString name = QString::fromUtf8(body.first(split));
-  const QString value = text(body.sliced(split));
+  const QString name = mText.decode(body.first(split));
+  const QString value = field(body.sliced(split));
   if (name.isEmpty()) return;
   if (name == QLatin1String("UNITS")) {
     mNet.unitsText = value.simplified();
@@ -214,8 +227,8 @@ bool Parser::readLength(QByteArrayView l, int letterColumn, char letter,
   if (n.status == Number::Bad || n.value < 0) {
     problem(QStringLiteral("the %1 \"%2\" is not a valid number")
                 .arg(QLatin1String(what),
-                     QString::fromUtf8(columns(l, letterColumn + 1,
-                                               letterColumn + 1 + digits))));
+                     quoted(columns(l, letterColumn + 1,
+                                    letterColumn + 1 + digits))));
     return false;
   }
   out = n.value;
@@ -224,8 +237,8 @@ bool Parser::readLength(QByteArrayView l, int letterColumn, char letter,
 
 bool Parser::readFields(QByteArrayView l, FeatureLine& f) {
   f.net = columns(l, kNetBegin, kNetEnd).trimmed();
-  f.refdes = text(columns(l, kRefBegin, kRefEnd));
-  f.pin = text(columns(l, kPinBegin, kPinEnd));
+  f.refdes = field(columns(l, kRefBegin, kRefEnd));
+  f.pin = field(columns(l, kPinBegin, kPinEnd));
   f.midpoint = at(l, kMidpoint) == 'M';
   f.plating = at(l, kPlating);
   if (!readLength(l, kHole, 'D', 4, "hole diameter", f.hole)) return false;
@@ -233,7 +246,7 @@ bool Parser::readFields(QByteArrayView l, FeatureLine& f) {
     const Number n = parseNumber(columns(l, kAccess + 1, kAccess + 3));
     if (n.status != Number::Ok || n.value < 0) {
       problem(QStringLiteral("the access code \"%1\" is not a layer number")
-                  .arg(QString::fromUtf8(columns(l, kAccess, kAccess + 3))));
+                  .arg(quoted(columns(l, kAccess, kAccess + 3))));
       return false;
     }
     f.pad.access = static_cast<int>(n.value);
@@ -246,7 +259,7 @@ bool Parser::readFields(QByteArrayView l, FeatureLine& f) {
     if (n.status == Number::Bad) {
       problem(QStringLiteral("the %1 \"%2\" is not a number")
                   .arg(QLatin1String(name),
-                       QString::fromUtf8(columns(l, column + 1, column + 8))));
+                       quoted(columns(l, column + 1, column + 8))));
       return false;
     }
     if (n.status == Number::Ok) *slot = n.value;
@@ -258,8 +271,7 @@ bool Parser::readFields(QByteArrayView l, FeatureLine& f) {
     const Number n = parseNumber(columns(l, kRotation + 1, kRotation + 4));
     if (n.status == Number::Bad) {
       problem(QStringLiteral("the rotation \"%1\" is not a number")
-                  .arg(QString::fromUtf8(
-                      columns(l, kRotation + 1, kRotation + 4))));
+                  .arg(quoted(columns(l, kRotation + 1, kRotation + 4))));
       return false;
     }
     f.rotation = n.value;
@@ -289,7 +301,10 @@ void Parser::feature(QByteArrayView l, FeatureType type, bool continuation) {
     }
     // Continuations add the other side's pad or the hole of one feature.
     Feature& into = mNet.features.back();
-    ++mNet.featureRecords;
+    countRecord();
+    const QByteArrayView last = l.trimmed();
+    mRecords.back() =
+        QByteArrayView(mRecords.back().data(), last.data() + last.size());
     if (f.pad.access >= 0) into.pads.push_back(f.pad);
     if (into.hole == 0 && f.hole > 0) {
       into.hole = static_cast<double>(f.hole);
@@ -327,7 +342,8 @@ void Parser::feature(QByteArrayView l, FeatureType type, bool continuation) {
   out.pads.push_back(f.pad);
   mNet.features.push_back(std::move(out));
   mRawNets.emplace_back(f.net.toByteArray());
-  ++mNet.featureRecords;
+  countRecord();
+  mRecords.push_back(l.trimmed());
   mLast = Last::Feature;
 }
 
@@ -370,7 +386,7 @@ void Parser::outline(QByteArrayView l, bool continuation) {
     }
     if (!any || (i < l.size() && l[i] != ' ' && l[i] != '*')) {
       problem(QStringLiteral("the board edge point \"%1\" is not readable")
-                  .arg(QString::fromUtf8(l.sliced(i).trimmed())));
+                  .arg(quoted(l.sliced(i).trimmed())));
       mOutlineBroken = true;
       return;
     }
@@ -388,13 +404,91 @@ void Parser::skip(QByteArrayView code) {
 }
 
 void Parser::problem(const QString& message) {
-  mNet.problems.append(QStringLiteral("line %1: %2").arg(mLine).arg(message));
+  ++mNet.skippedLines;
+  if (mNet.problems.size() < kProblemsKept)
+    mNet.problems.append(QStringLiteral("line %1: %2").arg(mLine).arg(message));
+}
+
+// Memory follows the features kept: the file is refused before they pass
+// the bound.
+void Parser::countRecord() {
+  if (++mNet.featureRecords <= mLimits.featureRecords) return;
+  throw Error(QStringLiteral("%1 holds more than %2 feature records (line "
+                             "%3); Loomwright imports netlists of at most "
+                             "%2.")
+                  .arg(mSource)
+                  .arg(mLimits.featureRecords)
+                  .arg(mLine));
+}
+
+// A feature whose records repeat an earlier feature's adds nothing but a
+// second pin on the same spot: it is left out and listed. Sorting hashes
+// finds the repeats in a fraction of what a hash set filled while reading
+// costs (the record limit already bounds the memory).
+void Parser::dropRepeats() {
+  const int count = static_cast<int>(mRecords.size());
+  const size_t seed = QHashSeed::globalSeed();
+  std::vector<std::pair<size_t, int>> order;  // hash, feature
+  order.reserve(mRecords.size());
+  for (int i = 0; i < count; ++i)
+    order.emplace_back(qHash(mRecords[i], seed), i);
+  std::sort(order.begin(), order.end());
+  std::vector<int> repeats(mRecords.size(), -1);  // -> the earlier feature
+  for (size_t a = 0; a < order.size();) {
+    size_t b = a + 1;
+    while (b < order.size() && order[b].first == order[a].first) ++b;
+    for (size_t i = a + 1; i < b; ++i) {
+      const int later = order[i].second;
+      for (size_t j = a; j < i && repeats[later] < 0; ++j) {
+        const int earlier = order[j].second;
+        if (repeats[earlier] < 0 && mRecords[earlier] == mRecords[later])
+          repeats[later] = earlier;
+      }
+    }
+    a = b;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (repeats[i] < 0) continue;
+    const int line = mNet.features[i].line;
+    const int first = mNet.features[repeats[i]].line;
+    if (mNet.duplicates.size() == mLimits.duplicateFeatures) {
+      throw Error(QStringLiteral("In %1 more than %2 features repeat earlier "
+                                 "ones exactly (line %3 repeats line %4); "
+                                 "Loomwright does not guess which records "
+                                 "of such a file are meant.")
+                      .arg(mSource)
+                      .arg(mLimits.duplicateFeatures)
+                      .arg(line)
+                      .arg(first));
+    }
+    mNet.duplicates.append(
+        QStringLiteral("line %1 repeats line %2").arg(line).arg(first));
+  }
+  int kept = 0;
+  for (int i = 0; i < count; ++i) {
+    if (repeats[i] >= 0) continue;
+    if (kept != i) {
+      mNet.features[kept] = std::move(mNet.features[i]);
+      mRawNets[kept] = std::move(mRawNets[i]);
+    }
+    ++kept;
+  }
+  mNet.features.resize(kept);
+  mRawNets.resize(kept);
+}
+
+QString Parser::field(QByteArrayView bytes) const {
+  return mText.decode(bytes.trimmed());
+}
+
+QString Parser::quoted(QByteArrayView bytes) const {
+  return printable(mText.decode(bytes));
 }
 
 void Parser::resolveNets() {
   // Aliases are looked up with and without their NNAME prefix.
   for (size_t i = 0; i < mNet.features.size(); ++i) {
-    QString net = QString::fromUtf8(mRawNets[i]);
+    QString net = mText.decode(mRawNets[i]);
     auto it = mAliases.constFind(net);
     if (it == mAliases.constEnd() && net.startsWith(QLatin1String("NNAME")))
       it = mAliases.constFind(net.mid(5));
@@ -421,7 +515,7 @@ void Parser::applyUnits() {
     throw Error(QStringLiteral("%1 gives its units as \"%2\", which cannot be "
                                "read. Known units are CUST 0, CUST 1 and "
                                "CUST 2.")
-                    .arg(mSource, units));
+                    .arg(mSource, printable(units)));
   }
   for (Feature& f : mNet.features) {
     f.x /= divisor;
@@ -453,6 +547,7 @@ Netlist Parser::finish() {
       message += QStringLiteral(" First problem: ") + mNet.problems.first();
     throw Error(message);
   }
+  dropRepeats();
   resolveNets();
   applyUnits();
   for (const Feature& f : mNet.features)
@@ -463,9 +558,10 @@ Netlist Parser::finish() {
 
 }  // namespace
 
-Netlist readNetlist(QByteArrayView text, const QString& sourceName) {
-  Parser parser(sourceName);
-  parser.parse(text);
+Netlist readNetlist(QByteArrayView text, const QString& sourceName,
+                    const ImportLimits& limits) {
+  Parser parser(text, sourceName, limits);
+  parser.parse();
   return parser.finish();
 }
 

@@ -6,6 +6,8 @@
 
 #include "board.h"
 #include "error.h"
+#include "ipc356limits.h"
+#include "netlisttext.h"
 
 #include <QByteArrayView>
 #include <QPointF>
@@ -58,15 +60,22 @@ struct Netlist {
   std::vector<std::pair<QString, QString>> parameters;
   std::vector<Feature> features;
   std::vector<std::vector<QPointF>> boardEdges;  // one chain per outline
+  TextEncoding encoding = TextEncoding::Utf8;
   int lines = 0;
   int featureRecords = 0;  // 3x7 and 0x7 lines read
   int bottomLayer = 0;     // highest access layer number above 1, else 0
-  std::map<QString, int> skipped;  // record code -> lines skipped
-  QStringList problems;            // "line 12: ..." for malformed lines
+  std::map<QString, int> skipped;  // record code -> lines of records not used
+  // Lines that could not be read and were skipped: malformed records, lines
+  // that are no record, text after the end record.
+  int skippedLines = 0;
+  QStringList problems;    // "line 12: ..." for the first of those lines
+  QStringList duplicates;  // "line 40 repeats line 12": features left out
 };
 
 // Parses text; sourceName only labels messages. Throws Error when the text
-// holds no usable feature record or names units it cannot convert.
-Netlist readNetlist(QByteArrayView text, const QString& sourceName);
+// holds no usable feature record, names units it cannot convert or goes
+// past one of the limits.
+Netlist readNetlist(QByteArrayView text, const QString& sourceName,
+                    const ImportLimits& limits = {});
 
 }  // namespace lw::ipc356

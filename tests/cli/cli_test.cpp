@@ -122,7 +122,15 @@ TEST_F(CliTest, StatusesAndMessages) {
       {"import @no_features.ipc -o $x.vd", kExitFailed, "", "no_features.ipc"},
       {"import @net -o $imported.VDZ --side both --probe-size 50", kExitOk,
        "placed", ""},
-      {"validate $imported.VDZ", kExitOk, "OK, PCB file", ""}};  // has probes
+      {"validate $imported.VDZ", kExitOk, "OK, PCB file", ""},  // has probes
+      // Skipped lines are counted first; --strict writes no board then.
+      {"import @net -o $strict.vd --strict", kExitOk, "Skipped lines: 0\n", ""},
+      {"import @malformed.ipc -o $lax.vd", kExitOk,
+       "Skipped lines: 6\nImported malformed.ipc", ""},
+      {"import @malformed.ipc -o $no.vd --strict", kExitFailed,
+       "Skipped lines: 6\n",
+       "\"@malformed.ipc\" has skipped lines (6); with --strict no board is "
+       "written.\n"}};
   const auto named = [&](const QString& text) {
     return QString(text)
         .replace(QRegularExpression(R"(\$([\w.]+))"), dir.path("\\1"))
@@ -135,6 +143,9 @@ TEST_F(CliTest, StatusesAndMessages) {
     for (QString& arg : args) arg = named(arg);
     const CliRun run = cli(args);
     EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_TRUE(args.value(0) != "import" || run.out.empty() ||
+                run.out.starts_with("Skipped lines: "))
+        << c.args;
     for (auto [stream, text] : {std::pair{run.out, c.out}, {run.err, c.err}})
       EXPECT_TRUE(*text ? stream.find(named(text).toStdString()) != stream.npos
                         : stream.empty())
@@ -145,7 +156,7 @@ TEST_F(CliTest, StatusesAndMessages) {
   for (const char* compressed : {"demo.VDZ", "imported.VDZ"})
     EXPECT_TRUE(dir.read(compressed).startsWith("\x1f\x8b")) << compressed;
   EXPECT_EQ(dir.read("back.Vd"), dir.read("demo.vd"));
-  for (const char* unwritten : {"demo.json", "x.vd", "x.txt"})
+  for (const char* unwritten : {"demo.json", "x.vd", "x.txt", "no.vd"})
     EXPECT_FALSE(QFile::exists(dir.path(unwritten))) << unwritten;
 }
 
@@ -161,16 +172,14 @@ TEST_F(CliTest, ProgramReportsThroughExitStatusAndStderr) {
                 "\": no such file.\n");
 }
 
-// The bundled demo, plain and compressed, is the shared MinnowBoard netlist
+// The bundled demo, plain and compressed, is the MinnowBoard netlist
 // imported with probes on both sides, and it can be loaded.
 TEST(BundledDemo, IsTheImportedRealBoard) {
   const QString demo = LW_SOURCE_ROOT "/examples/demo.vd";
   EXPECT_EQ(readBoard(demo), readBoard(demo + "z"));
   EXPECT_EQ(cli({"validate", demo}).status, kExitOk);
-  const QString source = LW_SOURCE_ROOT
-      "/../shared/boards/ipc356/"
-      "MinnowBoard-org_design-files_MinnowMax_RevA1_IPC356A.ipc";
-  if (!QFile::exists(source)) GTEST_SKIP() << "no shared boards beside us";
+  const QString source = LW_TEST_DATA
+      "/ipc356/MinnowBoard-org_design-files_MinnowMax_RevA1_IPC356A.ipc";
   ImportOptions options;
   options.side = ProbeSide::Both;
   EXPECT_EQ(readBoard(demo), importIpc356(source, options).board)
