@@ -10,7 +10,8 @@ namespace {
 int usage(QTextStream& err, const QString& problem) {
   err << "loomwright-cli import: " << problem
       << "\nUsage: loomwright-cli import FILE.ipc -o OUT.vd|OUT.vdz "
-         "[--side bottom|top|both] [--probe-size 100|75|50]\n";
+         "[--side bottom|top|both] [--probe-size auto|100|75|50|39] "
+         "[--unplaced]\n";
   return kExitUsage;
 }
 
@@ -20,6 +21,7 @@ int importCommand(const QStringList& operands, QTextStream& out,
                   QTextStream& err) {
   QString source, target;
   ImportOptions options;
+  bool listUnplaced = false;
   for (qsizetype i = 0; i < operands.size(); ++i) {
     const QString& arg = operands[i];
     const bool hasValue = i + 1 < operands.size();
@@ -37,9 +39,11 @@ int importCommand(const QStringList& operands, QTextStream& out,
       const auto size =
           hasValue ? probeSizeFromText(operands[++i]) : std::nullopt;
       if (!size)
-        return usage(err, QStringLiteral("--probe-size takes 100, 75 "
-                                         "or 50"));
+        return usage(err, QStringLiteral("--probe-size takes auto, 100, 75, "
+                                         "50 or 39"));
       options.probeSize = *size;
+    } else if (arg == QLatin1String("--unplaced")) {
+      listUnplaced = true;
     } else if (arg.startsWith(QLatin1Char('-')) || !source.isEmpty()) {
       return usage(err, QStringLiteral("unexpected \"%1\"").arg(arg));
     } else {
@@ -55,7 +59,11 @@ int importCommand(const QStringList& operands, QTextStream& out,
 
   const ImportResult result = importIpc356(source, options);
   writeBoard(result.board, target, *compression);
-  out << formatSummary(result.summary) << source << " -> " << target << '\n';
+  out << formatSummary(result.summary);
+  if (listUnplaced && !result.summary.unplaced.empty())
+    out << "Nets without a probe (net, tab, reason):\n"
+        << formatUnplaced(result.summary);
+  out << source << " -> " << target << '\n';
   return kExitOk;
 }
 
