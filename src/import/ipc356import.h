@@ -26,6 +26,7 @@ enum class ProbeSize { Auto = 0, Mil100 = 100, Mil75 = 75, Mil50 = 50, Mil39 = 3
 struct ImportOptions {
   ProbeSide side = ProbeSide::Bottom;
   ProbeSize probeSize = ProbeSize::Auto;
+  bool operator==(const ImportOptions&) const = default;
 };
 
 // A net left without a probe, and why (one of the reason texts below).

@@ -1,11 +1,14 @@
 #include "prompts.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
 namespace lw {
+
+int Prompts::exec(QDialog& dialog) { return dialog.exec(); }
 
 Prompts::Answer QtPrompts::message(QWidget* parent, const QString& title,
                                    const QString& text, Icon icon,
