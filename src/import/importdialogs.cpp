@@ -139,7 +139,7 @@ ImportSummaryDialog::ImportSummaryDialog(const ImportSummary& summary,
   tblUnplaced->setVisible(any);
   cmdCopy->setVisible(any);
   layout->addWidget(buttons);
-  resize(720, any ? 560 : 320);
+  resize(900, any ? 560 : 320);
 }
 
 QString ImportSummaryDialog::tableText() const { return mTableText; }
