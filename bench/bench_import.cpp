@@ -57,8 +57,9 @@ BENCHMARK(BM_ImportMinnowBothSides)->Unit(benchmark::kMillisecond);
 // parts of 16 surface pads (20 x 40 mil), top and bottom in turn, and a
 // 16 mil via after every four pads; four features to a net on average.
 QByteArray generatedNetlist(int lines) {
-  QByteArray text = "C  generated for the import benchmark\nP  JOB BENCH\n"
-                    "P  UNITS CUST 0\n";
+  QByteArray text =
+      "C  generated for the import benchmark\nP  JOB BENCH\n"
+      "P  UNITS CUST 0\n";
   const int features = lines - 4;
   const int columns = 150;
   const int nets = features / 4;

@@ -66,8 +66,8 @@ ImportChoicesDialog::ImportChoicesDialog(QWidget* parent)
 
 ImportOptions ImportChoicesDialog::options() const {
   ImportOptions o;
-  o.side = probeSideFromText(cboSide->currentData().toString())
-               .value_or(o.side);
+  o.side =
+      probeSideFromText(cboSide->currentData().toString()).value_or(o.side);
   o.probeSize = probeSizeFromText(cboProbeSize->currentData().toString())
                     .value_or(o.probeSize);
   return o;
@@ -81,8 +81,8 @@ void ImportChoicesDialog::setOptions(const ImportOptions& options) {
 ImportOptions ImportChoicesDialog::remembered(const QSettings* settings) {
   ImportOptions o;
   if (!settings) return o;
-  o.side = probeSideFromText(settings->value(kSideKey).toString())
-               .value_or(o.side);
+  o.side =
+      probeSideFromText(settings->value(kSideKey).toString()).value_or(o.side);
   o.probeSize = probeSizeFromText(settings->value(kSizeKey).toString())
                     .value_or(o.probeSize);
   return o;
@@ -99,8 +99,8 @@ void ImportChoicesDialog::remember(QSettings* settings,
 ImportSummaryDialog::ImportSummaryDialog(const ImportSummary& summary,
                                          QWidget* parent)
     : QDialog(parent),
-      tblUnplaced(new QTableWidget(static_cast<int>(summary.unplaced.size()),
-                                   2)),
+      tblUnplaced(
+          new QTableWidget(static_cast<int>(summary.unplaced.size()), 2)),
       cmdCopy(new QPushButton(QStringLiteral("Copy List"))),
       mTableText(QStringLiteral("Net\tReason\n") + formatUnplaced(summary)) {
   setWindowTitle(kTitle);
@@ -142,10 +142,11 @@ ImportSummaryDialog::ImportSummaryDialog(const ImportSummary& summary,
   resize(900, any ? 560 : 320);
 }
 
-QString ImportSummaryDialog::tableText() const { return mTableText; }
+QString ImportSummaryDialog::tableText() const {
+  return mTableText;
+}
 
-std::optional<ImportOptions> askImportOptions(Prompts& prompts,
-                                              QWidget* parent,
+std::optional<ImportOptions> askImportOptions(Prompts& prompts, QWidget* parent,
                                               QSettings* settings) {
   ImportChoicesDialog dialog(parent);
   dialog.setOptions(ImportChoicesDialog::remembered(settings));

@@ -58,8 +58,7 @@ class ImportSummaryDialog final : public QDialog {
 
 // Asks for the side and probe size, starting from the choices remembered
 // for this user, and remembers the new ones; nullopt when cancelled.
-std::optional<ImportOptions> askImportOptions(Prompts& prompts,
-                                              QWidget* parent,
+std::optional<ImportOptions> askImportOptions(Prompts& prompts, QWidget* parent,
                                               QSettings* settings);
 
 void showImportSummary(Prompts& prompts, QWidget* parent,

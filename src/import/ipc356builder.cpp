@@ -303,9 +303,9 @@ void Builder::addOutline() {
 int Builder::surfaceSide(const Feature& f) const {
   if (f.type != FeatureType::Smd) return 0;
   const int access = f.pads.front().access;
-  return access == 1                                  ? kTopBit
+  return access == 1                                ? kTopBit
          : access > 1 && access == mNet.bottomLayer ? kBottomBit
-                                                      : 0;
+                                                    : 0;
 }
 
 // The pins of each part, parts in order of first appearance. A designator

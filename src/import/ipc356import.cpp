@@ -37,8 +37,7 @@ const char* reasonText(Unplaced reason) {
 
 class ProbeWriter {
  public:
-  ProbeWriter(BuiltBoard& built, const PlacementRules& rules,
-              Side fallbackSide)
+  ProbeWriter(BuiltBoard& built, const PlacementRules& rules, Side fallbackSide)
       : mBuilt(built), mRules(rules), mFallbackSide(fallbackSide) {}
 
   // Placed probes are numbered first so that the visible ones run 1..n.
@@ -61,9 +60,9 @@ class ProbeWriter {
     const Keywords& k = mBuilt.keywords;
     const int target = p.target >= 0 ? p.target : p.nearest;
     // An unplaced probe has the smallest size, the last one tried.
-    const double size =
-        p.size >= 0 ? mRules.sizes[static_cast<size_t>(p.size)].size
-                    : mRules.sizes.back().size;
+    const double size = p.size >= 0
+                            ? mRules.sizes[static_cast<size_t>(p.size)].size
+                            : mRules.sizes.back().size;
     Entity e;
     e.kind = EntityKind::Probe;
     e.shape = Shape::Round;
@@ -131,9 +130,8 @@ ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
   for (size_t net = 0; net < placements.size(); ++net) {
     const NetPlacement& p = placements[net];
     if (p.reason != Unplaced::No) {
-      s.unplaced.push_back(
-          {built.nets[static_cast<qsizetype>(net)],
-           QLatin1String(reasonText(p.reason))});
+      s.unplaced.push_back({built.nets[static_cast<qsizetype>(net)],
+                            QLatin1String(reasonText(p.reason))});
     }
     switch (p.reason) {
       case Unplaced::No:
@@ -209,9 +207,9 @@ std::optional<ProbeSide> probeSideFromText(QStringView text) {
 }
 
 std::optional<ProbeSize> probeSizeFromText(QStringView text) {
-  for (const ProbeSize size : {ProbeSize::Auto, ProbeSize::Mil100,
-                               ProbeSize::Mil75, ProbeSize::Mil50,
-                               ProbeSize::Mil39})
+  for (const ProbeSize size :
+       {ProbeSize::Auto, ProbeSize::Mil100, ProbeSize::Mil75, ProbeSize::Mil50,
+        ProbeSize::Mil39})
     if (text == probeSizeText(size)) return size;
   return std::nullopt;
 }

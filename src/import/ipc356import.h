@@ -21,7 +21,13 @@ namespace lw {
 
 enum class ProbeSide { Bottom, Top, Both };
 // Auto gives each net the largest of the fixed sizes that fits.
-enum class ProbeSize { Auto = 0, Mil100 = 100, Mil75 = 75, Mil50 = 50, Mil39 = 39 };
+enum class ProbeSize {
+  Auto = 0,
+  Mil100 = 100,
+  Mil75 = 75,
+  Mil50 = 50,
+  Mil39 = 39
+};
 
 struct ImportOptions {
   ProbeSide side = ProbeSide::Bottom;
@@ -54,9 +60,9 @@ struct ImportSummary {
   int unnamedFeatures = 0;    // pins and vias with a blank net field
   int probesPlaced = 0;
   std::map<int, int> placedBySize;  // probe size in mil -> probes placed
-  int unplacedNoAccess = 0;     // no pad or via reachable from the side
-  int unplacedPadTooSmall = 0;  // every reachable pad below the minimum
-  int unplacedTooClose = 0;     // every acceptable pad too near a probe
+  int unplacedNoAccess = 0;         // no pad or via reachable from the side
+  int unplacedPadTooSmall = 0;      // every reachable pad below the minimum
+  int unplacedTooClose = 0;         // every acceptable pad too near a probe
   int bottomLayer = 0;  // access layer number of the bottom; 0 when none
   bool outlineFromFile = false;
   bool maskNamesOpenSides = false;

@@ -223,8 +223,7 @@ std::vector<NetPlacement> Placer::place() {
                      [&](int t) { return accepts(t, smallest); });
     p.reason = acceptable == reachable.end() ? Unplaced::PadTooSmall
                                              : Unplaced::TooClose;
-    p.nearest =
-        acceptable == reachable.end() ? reachable.front() : *acceptable;
+    p.nearest = acceptable == reachable.end() ? reachable.front() : *acceptable;
   }
   return result;
 }

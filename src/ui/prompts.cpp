@@ -8,7 +8,9 @@
 
 namespace lw {
 
-int Prompts::exec(QDialog& dialog) { return dialog.exec(); }
+int Prompts::exec(QDialog& dialog) {
+  return dialog.exec();
+}
 
 Prompts::Answer QtPrompts::message(QWidget* parent, const QString& title,
                                    const QString& text, Icon icon,

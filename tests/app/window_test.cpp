@@ -361,8 +361,8 @@ class WindowTest : public QObject {
     };
     QTest::mouseClick(w->cmdImport, Qt::LeftButton);
     QVERIFY(shownTitle(*w).endsWith("imported.vd"));
-    QCOMPARE(f->prompts.dialogsShown,
-             QStringList({"lw::ImportChoicesDialog", "lw::ImportSummaryDialog"}));
+    QCOMPARE(f->prompts.dialogsShown, QStringList({"lw::ImportChoicesDialog",
+                                                   "lw::ImportSummaryDialog"}));
     QVERIFY(f->prompts.messages.isEmpty());
     QSet<QString> placed;  // side and size of the probes in the grid
     for (int r = 1; r < grid->rows(); ++r)
@@ -381,7 +381,7 @@ class WindowTest : public QObject {
       return int(QDialog::Rejected);
     };
     w->cmdImport_Click();
-    QCOMPARE(shown.side, ProbeSide::Top);  // as chosen last time
+    QCOMPARE(shown.side, ProbeSide::Top);      // as chosen last time
     QCOMPARE(f->prompts.fileNames.size(), 1);  // no save name asked
     f->prompts.fileNames.clear();
     QVERIFY(!QFile::exists(f->path("cancelled.vd")));

@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   }
   lw::ImportResult result;
   try {
-    result = lw::importIpc356Text(
-        QByteArrayView(reinterpret_cast<const char*>(data),
-                       static_cast<qsizetype>(size)),
-        QStringLiteral("fuzz.ipc"), options);
+    result =
+        lw::importIpc356Text(QByteArrayView(reinterpret_cast<const char*>(data),
+                                            static_cast<qsizetype>(size)),
+                             QStringLiteral("fuzz.ipc"), options);
   } catch (const lw::Error&) {
     return 0;
   } catch (const std::bad_alloc&) {
