@@ -325,8 +325,8 @@ QString probeLines(const ImportSummary& s) {
   for (const ProbeSize size : probeSizesOf(chosen))
     sizes << QString::number(static_cast<int>(size));
   QStringList bySize;
-  for (auto it = s.placedBySize.rbegin(); it != s.placedBySize.rend(); ++it)
-    bySize << QStringLiteral("%1 at %2 mil").arg(it->second).arg(it->first);
+  for (const auto& [size, count] : s.placedBySize)  // largest first
+    bySize.prepend(QStringLiteral("%1 at %2 mil").arg(count).arg(size));
   const int unplaced =
       s.unplacedNoAccess + s.unplacedPadTooSmall + s.unplacedTooClose;
   QString out =
