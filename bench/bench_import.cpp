@@ -1,6 +1,7 @@
-// Importing the largest real IPC-D-356 sample, MinnowBoard (6,566 lines,
+// Importing the largest shared IPC-D-356 sample, MinnowBoard (6,566 lines,
 // 5,763 feature records, tests/data/ipc356): read, map and place probes,
-// from the file. And reading a netlist at the record limit, where what the
+// from the file; a generated netlist of 17,000 lines, three times as large,
+// from memory; and reading a netlist at the record limit, where what the
 // reader adds per record (the check for repeated features) shows.
 
 #include "ipc356import.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QString>
 
 #include <benchmark/benchmark.h>
 
@@ -38,17 +40,74 @@ void importMinnow(benchmark::State& state, lw::ProbeSide side,
   }
 }
 
-// The default options: bottom side, 100 mil probes.
+// The default options: bottom side, each probe as large as fits.
 void BM_ImportMinnow(benchmark::State& state) {
-  importMinnow(state, lw::ProbeSide::Bottom, lw::ProbeSize::Mil100);
+  importMinnow(state, lw::ProbeSide::Bottom, lw::ProbeSize::Auto);
 }
 BENCHMARK(BM_ImportMinnow)->Unit(benchmark::kMillisecond);
 
-// The most placement work: both sides, 50 mil probes.
-void BM_ImportMinnowBothSides50(benchmark::State& state) {
-  importMinnow(state, lw::ProbeSide::Both, lw::ProbeSize::Mil50);
+// One fixed size: a single placement pass.
+void BM_ImportMinnow100(benchmark::State& state) {
+  importMinnow(state, lw::ProbeSide::Bottom, lw::ProbeSize::Mil100);
 }
-BENCHMARK(BM_ImportMinnowBothSides50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportMinnow100)->Unit(benchmark::kMillisecond);
+
+// The most placement work: both sides, every size.
+void BM_ImportMinnowBothSides(benchmark::State& state) {
+  importMinnow(state, lw::ProbeSide::Both, lw::ProbeSize::Auto);
+}
+BENCHMARK(BM_ImportMinnowBothSides)->Unit(benchmark::kMillisecond);
+
+// A dense made-up board of the given number of lines, on a 40 mil grid:
+// parts of 16 surface pads (20 x 40 mil), top and bottom in turn, and a
+// 16 mil via after every four pads; four features to a net on average.
+QByteArray generatedNetlist(int lines) {
+  QByteArray text =
+      "C  generated for the import benchmark\nP  JOB BENCH\n"
+      "P  UNITS CUST 0\n";
+  const int features = lines - 4;
+  const int columns = 150;
+  const int nets = features / 4;
+  for (int k = 0; k < features; ++k) {
+    const int x = k % columns * 400;
+    const int y = k / columns * 400;
+    const int net = static_cast<int>((k * 7919LL) % nets);
+    const int part = k / 20;
+    const bool via = k % 5 == 0;
+    const int side = part % 2 == 0 ? 1 : 2;
+    const QByteArray netName = "N" + QByteArray::number(net);
+    const QByteArray refdes = via ? "VIA" : "U" + QByteArray::number(part);
+    text += QString::asprintf(
+                "%s%-14s   %-6s-%-4s %-6sA%02dX%+07dY%+07dX%sS%d\n",
+                via ? "317" : "327", netName.constData(), refdes.constData(),
+                via ? "" : QByteArray::number(k % 20).constData(),
+                via ? "D0080P" : "", via ? 0 : side, x, y,
+                via ? "0160Y         " : "0200Y0400     ", via ? 3 : side)
+                .toLatin1();
+  }
+  return text + "999\n";
+}
+
+void BM_ImportGenerated17000Lines(benchmark::State& state) {
+  const QByteArray text = generatedNetlist(17000);
+  lw::ImportOptions options;
+  options.side = state.range(0) ? lw::ProbeSide::Both : lw::ProbeSide::Bottom;
+  lw::ImportSummary summary;
+  for (auto _ : state) {
+    lw::ImportResult result =
+        lw::importIpc356Text(text, QStringLiteral("generated.ipc"), options);
+    benchmark::DoNotOptimize(result.board.entities.data());
+    summary = std::move(result.summary);
+  }
+  state.counters["lines"] = summary.lines;
+  state.counters["nets"] = summary.nets;
+  state.counters["placed"] = summary.probesPlaced;
+  state.counters["problems"] = static_cast<double>(summary.problems.size());
+}
+BENCHMARK(BM_ImportGenerated17000Lines)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 // 500,000 surface pads, each its own net, two to a part, 1,000 to a row.
 void BM_ReadNetlistAtTheRecordLimit(benchmark::State& state) {

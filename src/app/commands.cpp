@@ -2,6 +2,7 @@
 
 #include "boardio.h"
 #include "gridview.h"
+#include "importdialogs.h"
 #include "ipc356import.h"
 #include "mainwindow.h"
 #include "prompts.h"
@@ -34,6 +35,8 @@ void MainWindow::cmdImport_Click() {
                      "files (*)"),
       QString());
   if (source.isEmpty()) return keepGridFocus();
+  const auto options = askImportOptions(*mPrompts, this, mSettings);
+  if (!options) return keepGridFocus();
   const QString name = mPrompts->saveFileName(
       this, QStringLiteral("VELDRA VD File (*.vd *.vdz)"), mLastFileName);
   if (name.isEmpty()) return keepGridFocus();
@@ -44,12 +47,12 @@ void MainWindow::cmdImport_Click() {
   if (!lockSaveTarget(target.path, lock)) return;
 
   setBusyPointer(true);
-  QString summary;
+  ImportSummary summary;
   try {
-    const ImportResult result = importIpc356(source, ImportOptions{});
+    const ImportResult result = importIpc356(source, *options);
     writeBoard(result.board, target.path,
                target.compressed ? Compression::Gzip : Compression::None);
-    summary = formatSummary(result.summary);
+    summary = result.summary;
   } catch (const Error& e) {
     setBusyPointer(false);
     mPrompts->message(this, QStringLiteral("Loomwright"), e.message(),
@@ -59,8 +62,7 @@ void MainWindow::cmdImport_Click() {
   setBusyPointer(false);
   lock.reset();  // the load takes it again, for the window
   mLastFileName = target.path;
-  mPrompts->message(this, QStringLiteral("Loomwright"), summary,
-                    Prompts::Icon::Information, Prompts::Buttons::Ok);
+  showImportSummary(*mPrompts, this, summary);
   loadFile(target.path);
 }
 

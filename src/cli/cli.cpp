@@ -33,7 +33,8 @@ const std::array kCommands{
             convertCommand},
     Command{QLatin1StringView("import"),
             QLatin1StringView("FILE.ipc -o OUT.vd|OUT.vdz [--side bottom|top|"
-                              "both] [--probe-size 100|75|50] [--strict]"),
+                              "both] [--probe-size auto|100|75|50|39] "
+                              "[--unplaced] [--strict]"),
             -1,
             QLatin1StringView("Turn an IPC-D-356 netlist into a board with "
                               "probes placed."),

@@ -11,7 +11,8 @@ namespace {
 int usage(QTextStream& err, const QString& problem) {
   err << "loomwright-cli import: " << problem
       << "\nUsage: loomwright-cli import FILE.ipc -o OUT.vd|OUT.vdz "
-         "[--side bottom|top|both] [--probe-size 100|75|50] [--strict]\n";
+         "[--side bottom|top|both] [--probe-size auto|100|75|50|39] "
+         "[--unplaced] [--strict]\n";
   return kExitUsage;
 }
 
@@ -22,6 +23,7 @@ int importCommand(const QStringList& operands, QTextStream& out,
   QString source, target;
   ImportOptions options;
   bool strict = false;
+  bool listUnplaced = false;
   for (qsizetype i = 0; i < operands.size(); ++i) {
     const QString& arg = operands[i];
     const bool hasValue = i + 1 < operands.size();
@@ -39,11 +41,13 @@ int importCommand(const QStringList& operands, QTextStream& out,
       const auto size =
           hasValue ? probeSizeFromText(operands[++i]) : std::nullopt;
       if (!size)
-        return usage(err, QStringLiteral("--probe-size takes 100, 75 "
-                                         "or 50"));
+        return usage(err, QStringLiteral("--probe-size takes auto, 100, 75, "
+                                         "50 or 39"));
       options.probeSize = *size;
     } else if (arg == QLatin1String("--strict")) {
       strict = true;
+    } else if (arg == QLatin1String("--unplaced")) {
+      listUnplaced = true;
     } else if (arg.startsWith(QLatin1Char('-')) || !source.isEmpty()) {
       return usage(err, QStringLiteral("unexpected \"%1\"").arg(arg));
     } else {
@@ -68,8 +72,12 @@ int importCommand(const QStringList& operands, QTextStream& out,
                     .arg(result.summary.skippedLines));
   }
   writeBoard(result.board, target, *compression);
-  out << summary << ipc356::printable(source) << " -> "
-      << ipc356::printable(target) << '\n';
+  out << summary;
+  if (listUnplaced && !result.summary.unplaced.empty())
+    out << "Nets without a probe (net, tab, reason):\n"
+        << formatUnplaced(result.summary);
+  out << ipc356::printable(source) << " -> " << ipc356::printable(target)
+      << '\n';
   return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -112,8 +113,11 @@ void setPadShape(Entity& e, const Feature& f) {
   }
 }
 
+// The pad's narrower side. Some writers give plated holes no pad size
+// (X0000): the copper around a plated hole is at least as wide as the hole,
+// and no more is known of it.
 double padSizeOf(const Feature& f) {
-  if (f.width <= 0) return 0;
+  if (f.width <= 0) return f.unplated ? 0 : f.hole;
   return f.height > 0 ? std::min(f.width, f.height) : f.width;
 }
 
@@ -133,6 +137,8 @@ class Builder {
   void detectMaskMeaning();
   int reachableSides(const Feature& f) const;
   void addOutline();
+  int surfaceSide(const Feature& f) const;
+  std::vector<std::vector<int>> partsByDesignator();
   void addComponents();
   void addFeature(int index, Role role, int parent);
   void addAccessPoints();
@@ -259,10 +265,17 @@ void Builder::addOutline() {
   std::vector<std::vector<QPointF>> chains = mNet.boardEdges;
   mOut.outlineFromFile = !chains.empty();
   if (chains.empty()) {
+    // Around the pins and vias (and so the parts): tooling holes and marks
+    // may lie on the panel, far outside the board.
     Box box;
-    for (const Feature& f : mNet.features) {
-      const auto [hw, hh] = halfExtents(f);
-      box.add(f.x, f.y, hw, hh);
+    for (const bool all : {false, true}) {
+      for (const Feature& f : mNet.features) {
+        const Role role = roleOf(f);
+        if (!all && role != Role::Pin && role != Role::Via) continue;
+        const auto [hw, hh] = halfExtents(f);
+        box.add(f.x, f.y, hw, hh);
+      }
+      if (!box.isEmpty()) break;
     }
     box.grow(length(100, 2.5));
     chains.push_back({{box.minX, box.minY},
@@ -287,26 +300,60 @@ void Builder::addOutline() {
   }
 }
 
-void Builder::addComponents() {
+// Which side a surface pad is on: 1 top, 2 bottom, 0 neither or not a
+// surface pad.
+int Builder::surfaceSide(const Feature& f) const {
+  if (f.type != FeatureType::Smd) return 0;
+  const int access = f.pads.front().access;
+  return access == 1                                ? kTopBit
+         : access > 1 && access == mNet.bottomLayer ? kBottomBit
+                                                    : 0;
+}
+
+// The pins of each part, parts in order of first appearance. A designator
+// with surface pads on both sides names two parts (writers cut long names
+// to six characters): each side's pads make a part of their own, and the
+// through-hole pins go with the side of most surface pads.
+std::vector<std::vector<int>> Builder::partsByDesignator() {
   std::vector<QString> order;
-  QHash<QString, std::vector<int>> pins;
+  QHash<QString, std::array<std::vector<int>, 3>> pins;  // by surfaceSide
   const int count = static_cast<int>(mNet.features.size());
   for (int i = 0; i < count; ++i) {
-    if (roleOf(mNet.features[i]) != Role::Pin) continue;
-    auto& list = pins[mNet.features[i].refdes];
-    if (list.empty()) order.push_back(mNet.features[i].refdes);
-    list.push_back(i);
-    if (static_cast<int>(list.size()) > mLimits.pinsPerComponent)
-      throw Error(
-          QStringLiteral("In \"%1\" the component %2 has more than "
-                         "%3 pins (line %4); Loomwright imports "
-                         "components of at most %3 pins.")
-              .arg(printable(mFileName), printable(mNet.features[i].refdes))
-              .arg(mLimits.pinsPerComponent)
-              .arg(mNet.features[i].line));
+    const Feature& f = mNet.features[i];
+    if (roleOf(f) != Role::Pin) continue;
+    auto& sides = pins[f.refdes];
+    if (sides[0].empty() && sides[1].empty() && sides[2].empty())
+      order.push_back(f.refdes);
+    sides[static_cast<size_t>(surfaceSide(f))].push_back(i);
+    const size_t pinCount = sides[0].size() + sides[1].size() + sides[2].size();
+    if (pinCount > static_cast<size_t>(mLimits.pinsPerComponent))
+      throw Error(QStringLiteral("In \"%1\" the component %2 has more than "
+                                 "%3 pins (line %4); Loomwright imports "
+                                 "components of at most %3 pins.")
+                      .arg(printable(mFileName), printable(f.refdes))
+                      .arg(mLimits.pinsPerComponent)
+                      .arg(f.line));
   }
+  std::vector<std::vector<int>> parts;
   for (const QString& refdes : order) {
-    const std::vector<int>& members = pins[refdes];
+    auto& [through, top, bottom] = pins[refdes];
+    auto& major = bottom.size() > top.size() ? bottom : top;
+    major.insert(major.end(), through.begin(), through.end());
+    std::sort(major.begin(), major.end());  // pins in file order
+    if (top.empty() || bottom.empty()) {
+      parts.push_back(std::move(major));
+      continue;
+    }
+    mOut.splitDesignators.append(refdes);
+    const bool topFirst = top.front() < bottom.front();
+    parts.push_back(std::move(topFirst ? top : bottom));
+    parts.push_back(std::move(topFirst ? bottom : top));
+  }
+  return parts;
+}
+
+void Builder::addComponents() {
+  for (const std::vector<int>& members : partsByDesignator()) {
     Box box;
     int top = 0;
     int bottom = 0;
@@ -314,9 +361,8 @@ void Builder::addComponents() {
       const Feature& f = mNet.features[i];
       const auto [hw, hh] = halfExtents(f);
       box.add(f.x, f.y, hw, hh);
-      if (f.type != FeatureType::Smd) continue;
-      const int access = f.pads.front().access;
-      ++(access > 1 && access == mNet.bottomLayer ? bottom : top);
+      const int side = surfaceSide(f);
+      if (side != 0) ++(side == kBottomBit ? bottom : top);
     }
     box.grow(length(10, 0.25));
     Entity body;
@@ -325,7 +371,7 @@ void Builder::addComponents() {
     body.side = bottom > top ? Side::Bottom : Side::Top;
     body.layer =
         body.side == Side::Top ? kLayerComponentsTop : kLayerComponentsBottom;
-    body.name = refdes;
+    body.name = mNet.features[members.front()].refdes;
     body.x = (box.minX + box.maxX) / 2;
     body.y = (box.minY + box.maxY) / 2;
     body.width = box.maxX - box.minX;

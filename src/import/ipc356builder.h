@@ -67,6 +67,8 @@ struct BuiltBoard {
   int unnamedFeatures = 0;    // with a blank net field
   bool outlineFromFile = false;
   bool maskNamesOpenSides = false;
+  // Designators with surface pads on both sides, made one part per side.
+  QStringList splitDesignators;
 };
 
 inline constexpr int kImportedFileNumber = 1;

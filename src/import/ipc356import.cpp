@@ -38,8 +38,8 @@ const char* reasonText(Unplaced reason) {
 
 class ProbeWriter {
  public:
-  ProbeWriter(BuiltBoard& built, double probeSize, Side fallbackSide)
-      : mBuilt(built), mProbeSize(probeSize), mFallbackSide(fallbackSide) {}
+  ProbeWriter(BuiltBoard& built, const PlacementRules& rules, Side fallbackSide)
+      : mBuilt(built), mRules(rules), mFallbackSide(fallbackSide) {}
 
   // Placed probes are numbered first so that the visible ones run 1..n.
   void write(const std::vector<NetPlacement>& placements) {
@@ -60,10 +60,14 @@ class ProbeWriter {
   void add(int net, const NetPlacement& p) {
     const Keywords& k = mBuilt.keywords;
     const int target = p.target >= 0 ? p.target : p.nearest;
+    // An unplaced probe has the smallest size, the last one tried.
+    const double size = p.size >= 0
+                            ? mRules.sizes[static_cast<size_t>(p.size)].size
+                            : mRules.sizes.back().size;
     Entity e;
     e.kind = EntityKind::Probe;
     e.shape = Shape::Round;
-    e.width = mProbeSize;
+    e.width = size;
     e.name = QString::number(mNumber++);
     if (target >= 0) {
       const ProbeTarget& t = mBuilt.targets[target];
@@ -82,7 +86,7 @@ class ProbeWriter {
           k.dataLink, QString::number(mBuilt.targets[target].entityNumber)));
     }
     Attribute refName = attribute(k.refName, e.name);
-    refName.display.reals[0] = mProbeSize / 2;  // text height
+    refName.display.reals[0] = size / 2;  // text height
     e.attributes.push_back(refName);
     const bool placed = p.target >= 0;
     e.attributes.push_back(
@@ -99,7 +103,7 @@ class ProbeWriter {
   }
 
   BuiltBoard& mBuilt;
-  double mProbeSize;
+  const PlacementRules& mRules;
   Side mFallbackSide;
   int mNumber = 1;
 };
@@ -107,6 +111,7 @@ class ProbeWriter {
 ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
                         const std::vector<NetPlacement>& placements,
                         const QString& fileName, const ImportOptions& options) {
+  const std::vector<ProbeSize> sizes = probeSizesOf(options.probeSize);
   ImportSummary s;
   s.fileName = fileName;
   s.units = netlist.unitsText;
@@ -124,10 +129,16 @@ ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
     ++(t.side == Side::Top ? s.accessPointsTop : s.accessPointsBottom);
   s.noConnectFeatures = built.noConnectFeatures;
   s.unnamedFeatures = built.unnamedFeatures;
-  for (const NetPlacement& p : placements) {
+  for (size_t net = 0; net < placements.size(); ++net) {
+    const NetPlacement& p = placements[net];
+    if (p.reason != Unplaced::No) {
+      s.unplaced.push_back({built.nets[static_cast<qsizetype>(net)],
+                            QLatin1String(reasonText(p.reason))});
+    }
     switch (p.reason) {
       case Unplaced::No:
         ++s.probesPlaced;
+        ++s.placedBySize[static_cast<int>(sizes[static_cast<size_t>(p.size)])];
         break;
       case Unplaced::NoAccess:
         ++s.unplacedNoAccess;
@@ -143,6 +154,7 @@ ImportSummary summarise(const Netlist& netlist, const BuiltBoard& built,
   s.bottomLayer = netlist.bottomLayer;
   s.outlineFromFile = built.outlineFromFile;
   s.maskNamesOpenSides = built.maskNamesOpenSides;
+  s.splitDesignators = built.splitDesignators;
   s.skippedRecords = netlist.skipped;
   s.skippedLines = netlist.skippedLines;
   s.problems = netlist.problems;
@@ -170,30 +182,57 @@ QString sideName(ProbeSide side) {
 
 }  // namespace
 
+std::vector<ProbeSize> probeSizesOf(ProbeSize size) {
+  if (size != ProbeSize::Auto) return {size};
+  return {ProbeSize::Mil100, ProbeSize::Mil75, ProbeSize::Mil50,
+          ProbeSize::Mil39};
+}
+
 double minimumPadMils(ProbeSize size) noexcept {
   switch (size) {
+    case ProbeSize::Mil100:
+      return 30;
     case ProbeSize::Mil75:
       return 25;
     case ProbeSize::Mil50:
       return 20;
-    case ProbeSize::Mil100:
+    case ProbeSize::Mil39:
+    case ProbeSize::Auto:
       break;
   }
-  return 30;
+  return 16;
 }
 
 std::optional<ProbeSide> probeSideFromText(QStringView text) {
-  if (text == u"bottom") return ProbeSide::Bottom;
-  if (text == u"top") return ProbeSide::Top;
-  if (text == u"both") return ProbeSide::Both;
+  for (const ProbeSide side :
+       {ProbeSide::Bottom, ProbeSide::Top, ProbeSide::Both})
+    if (text == probeSideText(side)) return side;
   return std::nullopt;
 }
 
 std::optional<ProbeSize> probeSizeFromText(QStringView text) {
-  if (text == u"100") return ProbeSize::Mil100;
-  if (text == u"75") return ProbeSize::Mil75;
-  if (text == u"50") return ProbeSize::Mil50;
+  for (const ProbeSize size :
+       {ProbeSize::Auto, ProbeSize::Mil100, ProbeSize::Mil75, ProbeSize::Mil50,
+        ProbeSize::Mil39})
+    if (text == probeSizeText(size)) return size;
   return std::nullopt;
+}
+
+QString probeSideText(ProbeSide side) {
+  switch (side) {
+    case ProbeSide::Top:
+      return QStringLiteral("top");
+    case ProbeSide::Both:
+      return QStringLiteral("both");
+    case ProbeSide::Bottom:
+      break;
+  }
+  return QStringLiteral("bottom");
+}
+
+QString probeSizeText(ProbeSize size) {
+  return size == ProbeSize::Auto ? QStringLiteral("auto")
+                                 : QString::number(static_cast<int>(size));
 }
 
 ImportResult importIpc356(const QString& path, const ImportOptions& options) {
@@ -223,22 +262,19 @@ ImportResult importIpc356Text(QByteArrayView text, const QString& fileName,
       readNetlist(text, QStringLiteral("\"%1\"").arg(printable(fileName)));
   BuiltBoard built = buildBoard(netlist, fileName);
 
-  const double probeSize =
-      milsToPage(static_cast<int>(options.probeSize), netlist.units);
-  const double minPad = options.minPadMils > 0
-                            ? options.minPadMils
-                            : minimumPadMils(options.probeSize);
   PlacementRules rules;
   rules.top = options.side != ProbeSide::Bottom;
   rules.bottom = options.side != ProbeSide::Top;
-  rules.spacing = probeSize;
-  rules.minPadSize = milsToPage(minPad, netlist.units);
+  for (const ProbeSize size : probeSizesOf(options.probeSize)) {
+    rules.sizes.push_back({milsToPage(static_cast<int>(size), netlist.units),
+                           milsToPage(minimumPadMils(size), netlist.units)});
+  }
   const std::vector<NetPlacement> placements =
       placeProbes(built.targets, static_cast<int>(built.nets.size()), rules);
 
   ImportResult result;
   result.summary = summarise(netlist, built, placements, fileName, options);
-  ProbeWriter(built, probeSize,
+  ProbeWriter(built, rules,
               options.side == ProbeSide::Top ? Side::Top : Side::Bottom)
       .write(placements);
   result.board = std::move(built.board);
@@ -292,19 +328,28 @@ QString boardLines(const ImportSummary& s) {
 }
 
 QString probeLines(const ImportSummary& s) {
-  const double minPad = s.options.minPadMils > 0
-                            ? s.options.minPadMils
-                            : minimumPadMils(s.options.probeSize);
+  const ProbeSize chosen = s.options.probeSize;
+  QStringList sizes;
+  for (const ProbeSize size : probeSizesOf(chosen))
+    sizes << QString::number(static_cast<int>(size));
+  QStringList bySize;
+  for (const auto& [size, count] : s.placedBySize)  // largest first
+    bySize.prepend(QStringLiteral("%1 at %2 mil").arg(count).arg(size));
   const int unplaced =
       s.unplacedNoAccess + s.unplacedPadTooSmall + s.unplacedTooClose;
-  QString out = QStringLiteral(
-                    "Probes (%1, %2 mil, pads from %3 mil): %4 placed, "
-                    "%5 unplaced.\n")
-                    .arg(sideName(s.options.side))
-                    .arg(static_cast<int>(s.options.probeSize))
-                    .arg(minPad)
-                    .arg(s.probesPlaced)
-                    .arg(unplaced);
+  QString out =
+      QStringLiteral("Probes (%1, %2 mil): %3 placed%4, %5 unplaced.\n")
+          .arg(sideName(s.options.side),
+               chosen == ProbeSize::Auto
+                   ? QStringLiteral("the largest that fits of ") +
+                         sizes.join(QStringLiteral(", "))
+                   : sizes.join(QString()))
+          .arg(s.probesPlaced)
+          .arg(chosen == ProbeSize::Auto && !bySize.isEmpty()
+                   ? QStringLiteral(" (") + bySize.join(QStringLiteral(", ")) +
+                         u')'
+                   : QString())
+          .arg(unplaced);
   const std::pair<int, const char*> reasons[] = {
       {s.unplacedNoAccess, kReasonNoAccess},
       {s.unplacedPadTooSmall, kReasonPadTooSmall},
@@ -331,6 +376,12 @@ QString listed(const QString& heading, int count, const QStringList& items) {
 
 QString skippedLines(const ImportSummary& s) {
   QString out;
+  if (!s.splitDesignators.isEmpty()) {
+    out += QStringLiteral(
+               "Designators used on both sides, made one part per side (the "
+               "writer may have cut longer names): ") +
+           s.splitDesignators.join(QStringLiteral(", ")) + u'\n';
+  }
   if (!s.skippedRecords.empty()) {
     QStringList parts;
     for (const auto& [code, count] : s.skippedRecords)
@@ -347,6 +398,13 @@ QString skippedLines(const ImportSummary& s) {
 
 QString formatSummary(const ImportSummary& s) {
   return boardLines(s) + probeLines(s) + skippedLines(s);
+}
+
+QString formatUnplaced(const ImportSummary& s) {
+  QString out;
+  for (const UnplacedNet& u : s.unplaced)
+    out += u.net + u'\t' + u.reason + u'\n';
+  return out;
 }
 
 bool looksLikeIpc356(QByteArrayView text) {

@@ -15,18 +15,31 @@
 
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace lw {
 
 enum class ProbeSide { Bottom, Top, Both };
-enum class ProbeSize { Mil100 = 100, Mil75 = 75, Mil50 = 50 };
+// Auto gives each net the largest of the fixed sizes that fits.
+enum class ProbeSize {
+  Auto = 0,
+  Mil100 = 100,
+  Mil75 = 75,
+  Mil50 = 50,
+  Mil39 = 39
+};
 
 struct ImportOptions {
   ProbeSide side = ProbeSide::Bottom;
-  ProbeSize probeSize = ProbeSize::Mil100;
-  // Smallest pad side a probe may land on, in mil; 0 takes the probe
-  // size's own minimum (minimumPadMils).
-  double minPadMils = 0;
+  ProbeSize probeSize = ProbeSize::Auto;
+  bool operator==(const ImportOptions&) const = default;
+};
+
+// A net left without a probe, and why (one of the reason texts below).
+struct UnplacedNet {
+  QString net;
+  QString reason;
+  bool operator==(const UnplacedNet&) const = default;
 };
 
 struct ImportSummary {
@@ -47,16 +60,21 @@ struct ImportSummary {
   int noConnectFeatures = 0;  // pins and vias on "N/C": never probed
   int unnamedFeatures = 0;    // pins and vias with a blank net field
   int probesPlaced = 0;
-  int unplacedNoAccess = 0;     // no pad or via reachable from the side
-  int unplacedPadTooSmall = 0;  // every reachable pad below the minimum
-  int unplacedTooClose = 0;     // every acceptable pad too near a probe
+  std::map<int, int> placedBySize;  // probe size in mil -> probes placed
+  int unplacedNoAccess = 0;         // no pad or via reachable from the side
+  int unplacedPadTooSmall = 0;      // every reachable pad below the minimum
+  int unplacedTooClose = 0;         // every acceptable pad too near a probe
   int bottomLayer = 0;  // access layer number of the bottom; 0 when none
   bool outlineFromFile = false;
   bool maskNamesOpenSides = false;
+  // Designators with surface pads on both sides (a writer cut two names to
+  // the same six characters): one part per side.
+  QStringList splitDesignators;
   std::map<QString, int> skippedRecords;  // record code -> lines not used
   int skippedLines = 0;                   // lines that could not be read
-  QStringList problems;    // "line N: ...", for the first of them
+  QStringList problems;                   // "line N: ...", for the first
   QStringList duplicates;  // "line N repeats line M": features left out
+  std::vector<UnplacedNet> unplaced;  // in the order of the nets
   ImportOptions options;
 };
 
@@ -82,11 +100,20 @@ bool looksLikeIpc356(QByteArrayView text);
 // Several lines for the user, ending with a line break; the first gives the
 // number of skipped lines. No control character of the file reaches them.
 QString formatSummary(const ImportSummary& summary);
+// Every net without a probe as "net<TAB>reason" lines, to paste into a
+// spreadsheet.
+QString formatUnplaced(const ImportSummary& summary);
 
+// The sizes a choice stands for, largest first: one, or all for Auto.
+std::vector<ProbeSize> probeSizesOf(ProbeSize size);
+// Narrowest pad side a probe of a fixed size may land on (docs/import.md).
 double minimumPadMils(ProbeSize size) noexcept;
-// "bottom", "top", "both"; "100", "75", "50".
+// "bottom", "top", "both"; "auto", "100", "75", "50", "39". The texts are
+// also how the choices are stored.
 std::optional<ProbeSide> probeSideFromText(QStringView text);
 std::optional<ProbeSize> probeSizeFromText(QStringView text);
+QString probeSideText(ProbeSide side);
+QString probeSizeText(ProbeSize size);
 
 // Texts of "PLACEMENT_REASON" on unplaced probes.
 inline constexpr const char* kReasonNoAccess = "No access from the probe side";

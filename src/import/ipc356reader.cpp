@@ -1,6 +1,7 @@
 #include "ipc356reader.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <numbers>
@@ -118,6 +119,7 @@ class Parser {
 
   void line(QByteArrayView line);
   void parameter(QByteArrayView line);
+  void comment(QByteArrayView line);
   void feature(QByteArrayView line, FeatureType type, bool continuation);
   bool readFields(QByteArrayView line, FeatureLine& out);
   bool readLength(QByteArrayView line, int letterColumn, char letter,
@@ -138,6 +140,8 @@ class Parser {
   Netlist mNet;
   std::vector<QByteArray> mRawNets;  // per feature, before alias lookup
   QHash<QString, QString> mAliases;  // alias (without NNAME) -> full name
+  // Net field -> full name, from comments that pair the two.
+  QHash<QString, QString> mCommentNames;
   int mLine = 0;
   Last mLast = Last::Other;
   bool mEnded = false;
@@ -162,13 +166,16 @@ void Parser::parse() {
 
 void Parser::line(QByteArrayView l) {
   if (l.trimmed().isEmpty()) return;
+  const char kind = l[0];
+  if (kind == 'C') {
+    if (!mEnded) comment(l);
+    return;
+  }
   if (mEnded) {
     problem(QStringLiteral("text after the end record 999 is ignored"));
     return;
   }
-  const char kind = l[0];
   const QByteArrayView code = l.first(std::min<qsizetype>(3, l.size()));
-  if (kind == 'C') return;
   if (kind == 'P') {
     parameter(l);
     mLast = Last::Other;
@@ -212,11 +219,29 @@ void Parser::parameter(QByteArrayView l) {
   if (name.isEmpty()) return;
   if (name == QLatin1String("UNITS")) {
     mNet.unitsText = value.simplified();
+    if (mNet.unitsText == QLatin1String("CUST"))
+      problem(QStringLiteral(
+          "UNITS CUST without a number is read as CUST 0 (0.0001 inch)"));
   } else if (name.startsWith(QLatin1String("NNAME")) && name.size() > 5) {
     mAliases.insert(name.mid(5), value);
   } else {
     mNet.parameters.emplace_back(name, value);
   }
+}
+
+// Some writers keep the full name of a net whose name they had to shorten
+// only in a comment: "C  CAD Netname : FULL --- IPC Netname : SHORT".
+void Parser::comment(QByteArrayView l) {
+  static const QRegularExpression pairing(
+      QStringLiteral(R"(^C\s+CAD\s+Net\s*name\s*:\s*(.*?)\s*---\s*IPC\s+)"
+                     R"(Net\s*name\s*:\s*(.*?)\s*$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  const QString line = mText.decode(l);
+  if (!line.contains(QLatin1String("---"))) return;  // most comments
+  const QRegularExpressionMatch m = pairing.match(line);
+  if (m.hasMatch() && !m.capturedView(1).isEmpty() &&
+      !m.capturedView(2).isEmpty())
+    mCommentNames.insert(m.captured(2), m.captured(1));
 }
 
 bool Parser::readLength(QByteArrayView l, int letterColumn, char letter,
@@ -347,6 +372,51 @@ void Parser::feature(QByteArrayView l, FeatureType type, bool continuation) {
   mLast = Last::Feature;
 }
 
+// One point of a board edge chain at i: "X…Y…", "X…" or "Y…".
+struct EdgePoint {
+  std::optional<long long> x;
+  std::optional<long long> y;
+  bool signedValue = false;
+  qsizetype end = 0;  // past the point; 0 when nothing readable is there
+};
+
+EdgePoint readEdgePoint(QByteArrayView l, qsizetype i) {
+  EdgePoint p;
+  for (const char letter : {'X', 'Y'}) {
+    if (i >= l.size() || l[i] != letter) continue;
+    qsizetype end = i + 1;
+    if (end < l.size() && (l[end] == '+' || l[end] == '-')) {
+      p.signedValue = true;
+      ++end;
+    }
+    while (end < l.size() && l[end] >= '0' && l[end] <= '9') ++end;
+    const Number n = parseNumber(l.sliced(i + 1, end - i - 1));
+    if (n.status != Number::Ok) break;
+    (letter == 'X' ? p.x : p.y) = n.value;
+    i = end;
+    p.end = end;
+  }
+  if (i < l.size() && l[i] != ' ' && l[i] != '*') p.end = 0;
+  return p;
+}
+
+qsizetype skipBlanks(QByteArrayView l, qsizetype i) {
+  while (i < l.size() && l[i] == ' ') ++i;
+  return i;
+}
+
+// The standard puts the drawing (line) width before the points, as an
+// unsigned "X…Y…" pair; some writers leave it out and start with a vertex.
+// A leading pair followed by a whole point is taken for the width: writers
+// that start with a vertex go on with a point giving only X or only Y.
+qsizetype pastDrawingSize(QByteArrayView l, qsizetype i) {
+  i = skipBlanks(l, i);
+  const EdgePoint size = readEdgePoint(l, i);
+  if (size.end == 0 || !size.x || !size.y || size.signedValue) return i;
+  const EdgePoint next = readEdgePoint(l, skipBlanks(l, size.end));
+  return next.end != 0 && next.x && next.y ? size.end : i;
+}
+
 void Parser::outline(QByteArrayView l, bool continuation) {
   qsizetype i = continuation ? 3 : kOutlineData;
   if (!continuation) {
@@ -359,6 +429,7 @@ void Parser::outline(QByteArrayView l, bool continuation) {
     mOutlineX.reset();
     mOutlineY.reset();
     mLast = Last::Outline;
+    i = pastDrawingSize(l, i);
   }
   // A chain of points; a point may name only X or only Y, keeping the other.
   while (i < l.size()) {
@@ -372,24 +443,16 @@ void Parser::outline(QByteArrayView l, bool continuation) {
       ++i;
       continue;
     }
-    bool any = false;
-    for (const char letter : {'X', 'Y'}) {
-      if (i >= l.size() || l[i] != letter) continue;
-      qsizetype end = i + 1;
-      if (end < l.size() && (l[end] == '+' || l[end] == '-')) ++end;
-      while (end < l.size() && l[end] >= '0' && l[end] <= '9') ++end;
-      const Number n = parseNumber(l.sliced(i + 1, end - i - 1));
-      if (n.status != Number::Ok) break;
-      (letter == 'X' ? mOutlineX : mOutlineY) = n.value;
-      any = true;
-      i = end;
-    }
-    if (!any || (i < l.size() && l[i] != ' ' && l[i] != '*')) {
+    const EdgePoint p = readEdgePoint(l, i);
+    if (p.end == 0) {
       problem(QStringLiteral("the board edge point \"%1\" is not readable")
                   .arg(quoted(l.sliced(i).trimmed())));
       mOutlineBroken = true;
       return;
     }
+    if (p.x) mOutlineX = p.x;
+    if (p.y) mOutlineY = p.y;
+    i = p.end;
     if (!mOutlineX || !mOutlineY) {
       problem(QStringLiteral("the board edge starts without both X and Y"));
       mOutlineBroken = true;
@@ -486,13 +549,17 @@ QString Parser::quoted(QByteArrayView bytes) const {
 }
 
 void Parser::resolveNets() {
-  // Aliases are looked up with and without their NNAME prefix.
+  // Aliases are looked up with and without their NNAME prefix; a name paired
+  // in a comment serves only where no parameter record names the net.
   for (size_t i = 0; i < mNet.features.size(); ++i) {
     QString net = mText.decode(mRawNets[i]);
     auto it = mAliases.constFind(net);
     if (it == mAliases.constEnd() && net.startsWith(QLatin1String("NNAME")))
       it = mAliases.constFind(net.mid(5));
-    if (it != mAliases.constEnd()) net = *it;
+    if (it != mAliases.constEnd())
+      net = *it;
+    else
+      net = mCommentNames.value(net, net);
     mNet.features[i].net = std::move(net);
   }
 }
@@ -502,6 +569,7 @@ void Parser::applyUnits() {
   const QString& units = mNet.unitsText;
   double divisor = 10;  // 0.0001 inch -> mil
   double degreesPerUnit = 1;
+  // A bare CUST was told as a problem where it was read.
   if (units.isEmpty() || units == QLatin1String("CUST") ||
       units == QLatin1String("CUST 0")) {
     mNet.units = PageUnits::Mil;

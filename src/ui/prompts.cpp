@@ -1,5 +1,6 @@
 #include "prompts.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -7,6 +8,10 @@
 #include <QPushButton>
 
 namespace lw {
+
+int Prompts::exec(QDialog& dialog) {
+  return dialog.exec();
+}
 
 Prompts::Answer QtPrompts::message(QWidget* parent, const QString& title,
                                    const QString& text, Icon icon,

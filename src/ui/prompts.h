@@ -1,11 +1,12 @@
 #pragma once
 
 // Every question the program asks the user goes through this interface:
-// message boxes and file dialogs. The window uses QtPrompts; tests answer
-// with a scripted implementation.
+// message boxes, file dialogs and the program's own small dialogs. The
+// window uses QtPrompts; tests answer with a scripted implementation.
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 namespace lw {
@@ -29,6 +30,9 @@ class Prompts {
   // will really write (confirmReplace).
   virtual QString saveFileName(QWidget* parent, const QString& filter,
                                const QString& startName) = 0;
+  // Shows a dialog of the program's own, set up by the caller, until the
+  // user closes it: QDialog::Accepted or QDialog::Rejected.
+  virtual int exec(QDialog& dialog);
 };
 
 // True when path does not exist yet, or the user agreed to replace it.

@@ -10,6 +10,7 @@
 #include "busywindow.h"
 #include "gridclicks.h"
 #include "gridtexts.h"
+#include "importdialogs.h"
 #include "probeboard.h"
 #include "qtestmain.h"
 
@@ -429,14 +430,43 @@ class WindowTest : public QObject {
              QString("lw::RulesDialog"));
   }
 
+  // The side and size chosen reach the importer and are remembered for
+  // the next import; the summary follows the import.
   void importCommandWritesAndLoadsTheBoard() {
     load(smallBoard());
     const QString data = QString(LW_SOURCE_ROOT) + "/tests/import/data/";
     f->prompts.fileNames << data + "kicad_style.ipc" << f->path("imported");
+    f->prompts.dialogAnswers << [](QDialog& d) {
+      auto& choices = dynamic_cast<ImportChoicesDialog&>(d);
+      choices.setOptions({ProbeSide::Top, ProbeSize::Mil39});
+      return int(QDialog::Accepted);
+    };
     QTest::mouseClick(w->cmdImport, Qt::LeftButton);
     QVERIFY(shownTitle(*w).endsWith("imported.vd"));
-    QVERIFY(grid->rows() > 1);
-    QCOMPARE(f->prompts.messages.first().icon, Prompts::Icon::Information);
+    QCOMPARE(f->prompts.dialogsShown, QStringList({"lw::ImportChoicesDialog",
+                                                   "lw::ImportSummaryDialog"}));
+    QVERIFY(f->prompts.messages.isEmpty());
+    QSet<QString> placed;  // side and size of the probes in the grid
+    for (int r = 1; r < grid->rows(); ++r)
+      placed << grid->text(r, probe_grid::kSurface) + ' ' +
+                    grid->text(r, probe_grid::kSize);
+    QCOMPARE(placed, QSet<QString>({"T 39"}));
+    QCOMPARE(ImportChoicesDialog::remembered(&f->settings).probeSize,
+             ProbeSize::Mil39);
+
+    // Cancelled: nothing written or asked after.
+    f->prompts.dialogsShown.clear();
+    f->prompts.fileNames << data + "kicad_style.ipc" << f->path("cancelled");
+    ImportOptions shown;
+    f->prompts.dialogAnswers << [&shown](QDialog& d) {
+      shown = dynamic_cast<ImportChoicesDialog&>(d).options();
+      return int(QDialog::Rejected);
+    };
+    w->cmdImport_Click();
+    QCOMPARE(shown.side, ProbeSide::Top);      // as chosen last time
+    QCOMPARE(f->prompts.fileNames.size(), 1);  // no save name asked
+    f->prompts.fileNames.clear();
+    QVERIFY(!QFile::exists(f->path("cancelled.vd")));
 
     f->prompts.messages.clear();
     f->prompts.fileNames << data + "no_features.ipc" << f->path("never.vd");

@@ -117,11 +117,19 @@ TEST_F(CliTest, StatusesAndMessages) {
       {"import @a @b -o $x.vd", kExitUsage, "", "unexpected \"@b\""},
       {"import @net -o $x.txt", kExitUsage, "", "must end in .vd"},
       {"import @net -o $x.vd --side left", kExitUsage, "", "--side takes"},
-      {"import @net -o $x.vd --probe-size 60", kExitUsage, "", "takes 100"},
-      {"import @net -o $x.vd --probe-size", kExitUsage, "", "takes 100"},
+      {"import @net -o $x.vd --probe-size 60", kExitUsage, "",
+       "--probe-size takes auto, 100, 75, 50 or 39"},
+      {"import @net -o $x.vd --probe-size", kExitUsage, "", "takes auto"},
       {"import @no_features.ipc -o $x.vd", kExitFailed, "", "no_features.ipc"},
       {"import @net -o $imported.VDZ --side both --probe-size 50", kExitOk,
        "placed", ""},
+      // Every net left without a probe, with its reason.
+      {"import @net -o $listed.vd --unplaced --side top --probe-size 100",
+       kExitOk,
+       "Nets without a probe (net, tab, reason):\n"
+       "NET-(R1-2)\tPads below the minimum size\n"
+       "/~{RESET}\tNo access from the probe side\n@net -> $listed.vd\n",
+       ""},
       {"validate $imported.VDZ", kExitOk, "OK, PCB file", ""},  // has probes
       // Skipped lines are counted first; --strict writes no board then.
       {"import @net -o $strict.vd --strict", kExitOk, "Skipped lines: 0\n", ""},
@@ -173,15 +181,15 @@ TEST_F(CliTest, ProgramReportsThroughExitStatusAndStderr) {
 }
 
 // The bundled demo, plain and compressed, is the MinnowBoard netlist
-// imported with probes on both sides, and it can be loaded.
+// imported with probes on both sides, each as large as fits, and it can be
+// loaded.
 TEST(BundledDemo, IsTheImportedRealBoard) {
   const QString demo = LW_SOURCE_ROOT "/examples/demo.vd";
   EXPECT_EQ(readBoard(demo), readBoard(demo + "z"));
   EXPECT_EQ(cli({"validate", demo}).status, kExitOk);
   const QString source = LW_TEST_DATA
       "/ipc356/MinnowBoard-org_design-files_MinnowMax_RevA1_IPC356A.ipc";
-  ImportOptions options;
-  options.side = ProbeSide::Both;
+  const ImportOptions options{ProbeSide::Both, ProbeSize::Auto};
   EXPECT_EQ(readBoard(demo), importIpc356(source, options).board)
       << "rewrite them: cmake --build BUILD --target demo-boards";
 }

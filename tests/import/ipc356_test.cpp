@@ -45,8 +45,11 @@ QByteArray readData(const char* name) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-ImportResult import(const char* name) {
-  return importIpc356(kData + name, {});
+// The probes of one fixed size, as most checks of the rules want them.
+const ImportOptions kMil100{.probeSize = ProbeSize::Mil100};
+
+ImportResult import(const char* name, const ImportOptions& options = {}) {
+  return importIpc356(kData + name, options);
 }
 
 // Each feature as type|net|refdes-pin|x|y|width|height|angle|hole, then
@@ -267,12 +270,12 @@ TEST(Ipc356Import, EveryGoodFileGivesASoundBoard) {
       {"kicad_style.ipc", false, "J1 R1 R2/B TP1/B",
        "J1-1:TB R1-1:T R2-1:B R2-2: VIA-0:=NONE"},
       // Mask digits naming the open sides; A10 is the bottom; C1 has a
-      // surface pad on each side.
-      {"allegro_style.ipc", true, "U1 TP1/B R1/B J1 C1",
+      // surface pad on each side: a part on each.
+      {"allegro_style.ipc", true, "U1 TP1/B R1/B J1 C1/B C1",
        "U1-A1:T TP1-1:B J1-1:TB U1-B1: VIA-0:TB=BOTH VIA-1:=NONE "
        "VIA-2:B=BOTTOM"},
       // Split records: one via reachable from both sides.
-      {"split_via.ipc", true, "R1", "VIA-0:TB=BOTH"},
+      {"split_via.ipc", true, "R1 R1/B", "VIA-0:TB=BOTH"},
       {"metric.ipc", false, "J1 R1", "J1-1:TB R1-1:T"}};
   for (const auto& [name, openSides, components, access] : cases) {
     SCOPED_TRACE(name);
@@ -315,7 +318,7 @@ TEST(Ipc356Import, EveryGoodFileGivesASoundBoard) {
       EXPECT_LE(std::abs(e.x - c.x) + e.width / 2, c.width / 2 + 1e-9);
       EXPECT_LE(std::abs(e.y - c.y), c.height / 2);
     }
-    EXPECT_EQ(parts.join(' '), components);
+    EXPECT_EQ(parts.join(' ').toStdString(), components);
     EXPECT_EQ(r.summary.maskNamesOpenSides, openSides);
     for (const QString& item : QString(access).split(' ')) {
       const QString key = item.section(':', 0, 0);
@@ -325,6 +328,86 @@ TEST(Ipc356Import, EveryGoodFileGivesASoundBoard) {
       found << key + ':' + sides[f] + (test ? "=" + *test : "");
     }
     EXPECT_EQ(found.join(' '), access);
+  }
+}
+
+// What real writers do beyond the hand-made files, each in a file of its
+// own: the net names, the outline, the parts (/B on the bottom), the probes
+// placed with their sizes, then the problems, as the import sees them.
+TEST(Ipc356Import, WriterQuirksAreReadRight) {
+  const std::pair<const char*, const char*> cases[] = {
+      // Plated holes and vias without a pad size (X0000, blank Y): the
+      // pad is as wide as the hole.
+      {R"(P  UNITS CUST 0
+317NET1             J1    -1    D0400PA00X 001000Y 001000X0000          S0
+317NET1             J1    -2    D0400PA00X 002000Y 001000X0000          S0
+999
+)",
+       "NET1 NET1|drawn -20 -20 320 -20 320 220 -20 220|J1|40@100"},
+      // The board edge starts with its drawing width, as the standard
+      // writes it, then the points.
+      {R"(P  UNITS CUST 0
+327A                R1    -1          A01X+001000Y+001000X0400Y0400
+389BOARD_EDGE         X0100Y0100 X+000000Y+000000 X+020000Y+000000
+089                   X+020000Y+010000 X+000000Y+010000 X+000000Y+000000
+999
+)",
+       "A|0 0 2000 0 2000 1000 0 1000 0 0|R1|"},
+      // Full names given only in comments; a parameter record wins.
+      {R"(C  CAD Netname : 3.3VD_TIVA_CONN --- IPC Netname : NNAME0001
+C  CAD Netname : NOT_THIS_ONE --- IPC Netname : NNAME0002
+P  NNAME0002 FROM_PARAMETER
+317NNAME0001        J1    -1    D0400PA00X 001000Y 001000X0600
+317NNAME0002        J1    -2    D0400PA00X 002000Y 001000X0600
+317NNAME0003        J1    -3    D0400PA00X 003000Y 001000X0600
+999
+C  comments after the end are no problem
+)",
+       "3.3VD_TIVA_CONN FROM_PARAMETER NNAME0003|"
+       "drawn -30 -30 430 -30 430 230 -30 230|J1|"
+       "60@100 60@100 60@100"},
+      // Units without their digit; text after the end that is no comment.
+      {R"(P  UNITS CUST
+327A                R1    -1          A02X+001000Y+001000X0400Y0400
+999
+C  fine
+TAIL
+)",
+       "A|drawn -20 -20 220 -20 220 220 -20 220|R1/B|40@100|"
+       "line 1: UNITS CUST without a number is read as CUST 0 (0.0001 inch)|"
+       "line 5: text after the end record 999 is ignored"},
+      // One designator for parts on both sides, far apart: two parts; a
+      // tooling hole far outside the board stays out of the outline.
+      {R"(327A                U1    -1          A01X+001000Y+001000X0400Y0400
+327B                U1    -2          A01X+001500Y+001000X0400Y0400
+327C                U1    -1          A02X+009000Y+001000X0400Y0400
+347                       -     D1250UA00X+100000Y+100000X1250
+999
+)",
+       "A B C|drawn -20 -20 1020 -20 1020 220 -20 220|U1 U1/B|40@100|split U1"},
+  };
+  for (const auto& [text, expected] : cases) {
+    const ImportResult r = importIpc356Text(text, "q.ipc", {});
+    QStringList nets, edge, parts, probes;
+    for (const ipc356::Feature& f : ipc356::readNetlist(text, "q").features)
+      if (!f.net.isEmpty()) nets << f.net;
+    if (!r.summary.outlineFromFile) edge << "drawn";
+    const Entity& outline = *entitiesOf(r.board, EntityKind::Outline).at(0);
+    for (const QPointF& p : outline.outline)
+      edge << QString::number(p.x()) << QString::number(p.y());
+    for (const Entity* c : entitiesOf(r.board, EntityKind::Component))
+      parts << c->name + (c->side == Side::Bottom ? "/B" : "");
+    for (const Entity* p : entitiesOf(r.board, EntityKind::Probe))
+      if (attr(r.board, *p, "PROBE_PLACEMENT") == "Placed")
+        if (const Entity* ap = linked(r.board, *p))
+          probes << QString("%1@%2")
+                        .arg(std::min(ap->width, ap->effectiveHeight()))
+                        .arg(p->width);
+    QStringList found{nets.join(' '), edge.join(' '), parts.join(' '),
+                      probes.join(' ')};
+    if (!r.summary.splitDesignators.isEmpty())
+      found << "split " + r.summary.splitDesignators.join(' ');
+    EXPECT_EQ((found + r.summary.problems).join('|').toStdString(), expected);
   }
 }
 
@@ -351,7 +434,10 @@ TEST(Ipc356Import, HandMadeFilesGiveTheirOutlinesAndSummaries) {
                        formatSummary(import("malformed.ipc").summary);
   for (const char* line :
        {"2 tooling holes", "Nets: 5.", "1 pins and vias on N/C",
-        "2 placed, 3 unplaced", "Problems: 6\n  line 3:"})
+        "3 placed (2 at 100 mil, 1 at 39 mil), 2 unplaced",
+        "on both sides, made one part per side (the writer may have cut "
+        "longer names): C1\n",
+        "Problems: 6\n  line 3:"})
     EXPECT_TRUE(text.contains(line)) << text.toStdString();
   EXPECT_TRUE(text.endsWith('\n'));
   const Board metric = import("metric.ipc").board;
@@ -394,7 +480,7 @@ QString outcome(const Board& b) {
     if (attr(b, *p, "PROBE_PLACEMENT") == "Placed") {
       const Entity* f = linked(b, *linked(b, *p));
       s += (f->kind == EntityKind::Via ? "VIA" : b.entities[f->parent].name) +
-           (p->side == Side::Top ? "/T" : "/B");
+           (p->side == Side::Top ? "/T@" : "/B@") + QString::number(p->width);
     } else {
       s += attr(b, *p, "PLACEMENT_REASON").value_or("?").section(' ', 0, 1);
     }
@@ -410,8 +496,9 @@ Record pad(const char* net, const char* refdes, long x, int width = 500,
 
 // Within a net: test pad, via, through-hole pin, surface pad, then the
 // larger pad. Pads below the minimum size are refused; probes keep the
-// spacing of their size (exactly the spacing is enough); nets with fewer
-// choices choose first; only the chosen sides are used.
+// spacing of their size (exactly the spacing is enough), probes of two sizes
+// the mean of both; nets with fewer choices choose first; only the chosen
+// sides are used. Auto gives each net the largest size that fits.
 TEST(Ipc356Placement, ProbesLandOnTheBestPadTheRulesAllow) {
   // Candidates for the net A, far apart, all reachable from the bottom.
   const Record testPad = pad("A", "TP1", 0),
@@ -431,37 +518,50 @@ TEST(Ipc356Placement, ProbesLandOnTheBestPadTheRulesAllow) {
       pad("T", "R1", 0, 500, 1),
       pad("B", "R2", 5000),
       {"317", "H", "J1", "1", 0, 10000, 500, 300}};
+  // A takes 100 mil; B's 16 mil pad only 39 mil, (100 + 39) / 2 away.
+  const auto mixed = [](long bx) {
+    return std::vector<Record>{pad("A", "R1", 0, 400), pad("B", "U1", bx, 160)};
+  };
   const ImportOptions mil75{.probeSize = ProbeSize::Mil75};
+  const ImportOptions mil39{.probeSize = ProbeSize::Mil39};
   const struct {
     std::vector<Record> records;
     ImportOptions options;
     const char* expected;
   } cases[] = {
-      {{smdPad, throughPin, via, testPad}, {}, "A:TP1/B"},
-      {{smdPad, throughPin, via}, {}, "A:VIA/B"},
-      {{smdPad, throughPin}, {}, "A:J1/B"},
-      {{pad("A", "TP2", 40000, 200), smdPad}, {}, "A:U1/B"},
-      {{pad("A", "U1", 0, 350), pad("A", "U2", 5000, 600)}, {}, "A:U2/B"},
-      {{a, b}, {}, "A:R1/B B:Too close"},
-      {{a, b}, mil75, "A:R1/B B:R2/B"},
-      {{a, b}, {.probeSize = ProbeSize::Mil50}, "A:R1/B B:R2/B"},
-      {{a, pad("B", "R2", 1000, 400)}, {}, "A:R1/B B:R2/B"},
-      {crowded, {}, "A:VIA/B B:R2/B"},
-      {{narrow}, {}, "A:Pads below"},
-      {{narrow}, mil75, "A:U1/B"},
-      {{narrow},
-       {.probeSize = ProbeSize::Mil75, .minPadMils = 26},
+      {{smdPad, throughPin, via, testPad}, kMil100, "A:TP1/B@100"},
+      {{smdPad, throughPin, via}, kMil100, "A:VIA/B@100"},
+      {{smdPad, throughPin}, kMil100, "A:J1/B@100"},
+      {{pad("A", "TP2", 40000, 200), smdPad}, kMil100, "A:U1/B@100"},
+      {{pad("A", "U1", 0, 350), pad("A", "U2", 5000, 600)},
+       kMil100,
+       "A:U2/B@100"},
+      {{a, b}, kMil100, "A:R1/B@100 B:Too close"},
+      {{a, b}, mil75, "A:R1/B@75 B:R2/B@75"},
+      {{a, b}, {.probeSize = ProbeSize::Mil50}, "A:R1/B@50 B:R2/B@50"},
+      {{a, b}, {}, "A:R1/B@100 B:R2/B@50"},
+      {{a, pad("B", "R2", 1000, 400)}, kMil100, "A:R1/B@100 B:R2/B@100"},
+      {crowded, kMil100, "A:VIA/B@100 B:R2/B@100"},
+      {{narrow}, kMil100, "A:Pads below"},
+      {{narrow}, mil75, "A:U1/B@75"},
+      {{narrow}, {}, "A:U1/B@75"},
+      {{pad("A", "U1", 0, 160)}, mil39, "A:U1/B@39"},
+      {{pad("A", "U1", 0, 160)},
+       {.probeSize = ProbeSize::Mil50},
        "A:Pads below"},
-      {sides, {}, "B:R2/B H:J1/B T:No access"},
-      {sides, {.side = ProbeSide::Top}, "T:R1/T H:J1/T B:No access"},
-      {sides, {.side = ProbeSide::Both}, "T:R1/T B:R2/B H:J1/B"},
-      {inner, {.side = ProbeSide::Both}, "B:U2/B A:No access"},
+      {{pad("A", "U1", 0, 159)}, {}, "A:Pads below"},
+      {mixed(695), {}, "A:R1/B@100 B:U1/B@39"},
+      {mixed(690), {}, "A:R1/B@75 B:U1/B@39"},
+      {sides, kMil100, "B:R2/B@100 H:J1/B@100 T:No access"},
+      {sides, {.side = ProbeSide::Top}, "T:R1/T@100 H:J1/T@100 B:No access"},
+      {sides, {.side = ProbeSide::Both}, "T:R1/T@100 B:R2/B@100 H:J1/B@100"},
+      {inner, {.side = ProbeSide::Both}, "B:U2/B@100 A:No access"},
   };
   for (const auto& c : cases) {
     const ImportResult r =
         importIpc356Text(netlist(c.records), "p.ipc", c.options);
     const QString found = outcome(r.board);
-    EXPECT_EQ(found, c.expected);
+    EXPECT_EQ(found.toStdString(), c.expected);
     EXPECT_EQ(r.summary.unplacedNoAccess, found.count("No access"));
     EXPECT_EQ(r.summary.unplacedPadTooSmall, found.count("Pads below"));
     EXPECT_EQ(r.summary.unplacedTooClose, found.count("Too close"));
@@ -475,9 +575,9 @@ TEST(Ipc356Placement, ProbesAreNumberedAndTellTheirState) {
       netlist({pad("Z", "R9", 90000, 500, 1), pad("N/C", "R1", 0),
                pad("", "R2", 5000), pad("A", "U1", 30000),
                pad("C", "U9", 70000, 100), pad("B", "U2", 60000)});
-  const ImportResult r = importIpc356Text(text, "p.ipc", {});
+  const ImportResult r = importIpc356Text(text, "p.ipc", kMil100);
   const Board& b = r.board;
-  EXPECT_EQ(outcome(b), "A:U1/B B:U2/B Z:No access C:Pads below");
+  EXPECT_EQ(outcome(b), "A:U1/B@100 B:U2/B@100 Z:No access C:Pads below");
   EXPECT_EQ(std::tuple(r.summary.nets, r.summary.noConnectFeatures,
                        r.summary.unnamedFeatures),
             std::tuple(4, 1, 1));
@@ -497,20 +597,26 @@ TEST(Ipc356Placement, ProbesAreNumberedAndTellTheirState) {
   EXPECT_EQ(probes[3]->x, refused->x);
 }
 
+// The texts of the command line and of the stored choices, both ways.
 TEST(Ipc356Placement, OptionTextsAreRead) {
-  EXPECT_TRUE(probeSideFromText(u"top") == ProbeSide::Top &&
-              probeSideFromText(u"both") == ProbeSide::Both &&
-              probeSideFromText(u"bottom") == ProbeSide::Bottom &&
-              probeSizeFromText(u"75") == ProbeSize::Mil75 &&
-              !probeSideFromText(u"Top") && !probeSizeFromText(u"60"));
+  QStringList sides, sizes;
+  for (const char* text : {"bottom", "top", "both", "Top", ""})
+    if (const auto side = probeSideFromText(QString(text)))
+      sides << probeSideText(*side);
+  for (const char* text : {"auto", "100", "75", "50", "39", "60", "0", "Auto"})
+    if (const auto size = probeSizeFromText(QString(text)))
+      sizes << probeSizeText(*size);
+  EXPECT_EQ(sides.join(' '), "bottom top both");
+  EXPECT_EQ(sizes.join(' '), "auto 100 75 50 39");
 }
 
 // Every broken rule of a placement, in words; empty when it is sound: one
 // probe per net; a placed probe on an access point of its net, at its place
-// and side, on a pad it may use and apart from the other probes; and no
-// strictly better kind of pad of its net left free.
-QStringList placementFaults(const Board& b, ProbeSide side, double spacing,
-                            double minPad) {
+// and side, on a pad its size may use and apart from the other probes by
+// the mean of both sizes; no strictly better kind of pad of its net left
+// free for its size; and no larger size of the choice fitting any pad of
+// its net where the others stand. Sizes in mil.
+QStringList placementFaults(const Board& b, const ImportOptions& options) {
   std::map<QString, std::vector<const Entity*>> accessByNet;
   std::map<QString, int> probesPerNet;
   std::vector<const Entity*> placed;
@@ -528,15 +634,19 @@ QStringList placementFaults(const Board& b, ProbeSide side, double spacing,
     if (f.parent >= 0 && b.entities[f.parent].name.startsWith("TP")) return 0;
     return f.side == Side::Both ? 2 : 3;
   };
-  const auto usable = [&](const Entity& ap) {
+  const ProbeSide side = options.side;
+  const auto usable = [&](const Entity& ap, double size) {
     return (side == ProbeSide::Both ||
             (side == ProbeSide::Top) == (ap.side == Side::Top)) &&
-           std::min(ap.width, ap.effectiveHeight()) >= minPad * (1 - 1e-9);
+           std::min(ap.width, ap.effectiveHeight()) >=
+               minimumPadMils(ProbeSize(int(size))) * (1 - 1e-9);
   };
-  const auto crowded = [&](const Entity& at, const Entity* except) {
+  const auto crowded = [&](const Entity& at, double size,
+                           const Entity* except) {
     return std::any_of(placed.begin(), placed.end(), [&](const Entity* q) {
       return q != except && q->side == at.side &&
-             std::hypot(q->x - at.x, q->y - at.y) < spacing * (1 - 1e-9);
+             std::hypot(q->x - at.x, q->y - at.y) <
+                 (size + q->width) / 2 * (1 - 1e-9);
     });
   };
   QStringList out;
@@ -550,11 +660,21 @@ QStringList placementFaults(const Board& b, ProbeSide side, double spacing,
     if (net(*ap) != net(*p) || ap->side != p->side || ap->x != p->x ||
         ap->y != p->y)
       out << probe + " is not on its access point";
-    if (!usable(*ap)) out << probe + " is on a pad it may not use";
-    if (crowded(*p, p)) out << probe + " is too close to another";
-    for (const Entity* other : accessByNet[net(*p)])
-      if (usable(*other) && rank(*other) < rank(*ap) && !crowded(*other, p))
+    const auto sizes = probeSizesOf(options.probeSize);
+    if (std::find(sizes.begin(), sizes.end(), ProbeSize(int(p->width))) ==
+        sizes.end())
+      out << probe + " has a size not chosen";
+    if (!usable(*ap, p->width)) out << probe + " is on a pad it may not use";
+    if (crowded(*p, p->width, p)) out << probe + " is too close to another";
+    for (const Entity* other : accessByNet[net(*p)]) {
+      if (usable(*other, p->width) && rank(*other) < rank(*ap) &&
+          !crowded(*other, p->width, p))
         out << probe + " passed over a better free pad";
+      for (const ProbeSize larger : sizes)
+        if (int(larger) > p->width && usable(*other, int(larger)) &&
+            !crowded(*other, int(larger), p))
+          out << probe + " could be larger";
+    }
   }
   return out;
 }
@@ -565,7 +685,8 @@ QStringList placementFaults(const Board& b, ProbeSide side, double spacing,
 // record columns that resolves aliases (components; nets other than N/C,
 // blank and unplated holes), found without the importer. With every option
 // the placement keeps its rules, one probe per net, and importing twice
-// gives the same board.
+// gives the same board; auto sizes place at least as many nets as any fixed
+// size on the same side.
 TEST(Ipc356Sample, RealNetlistsGiveTheirCountsAndSoundPlacements) {
   const QDir dir(LW_TEST_DATA "/ipc356");
   const struct {
@@ -576,32 +697,43 @@ TEST(Ipc356Sample, RealNetlistsGiveTheirCountsAndSoundPlacements) {
       {"AndersBNielsen_Universal-Serial-Adapter_netlist.ipc", 355, 107, 70, 75},
       {"MinnowBoard-org_design-files_MinnowMax_RevA1_IPC356A.ipc", 5763, 1873,
        881, 640}};
-  const ProbeSize sizes[] = {ProbeSize::Mil100, ProbeSize::Mil75,
-                             ProbeSize::Mil50};
+  const ProbeSize sizes[] = {ProbeSize::Auto, ProbeSize::Mil100,
+                             ProbeSize::Mil75, ProbeSize::Mil50,
+                             ProbeSize::Mil39};
   for (const auto& e : samples) {
     const QString path = dir.filePath(e.file);
-    for (int i = 0; i < 9; ++i) {  // every side with every probe size
-      SCOPED_TRACE(QString("%1 %2").arg(e.file).arg(i).toStdString());
-      const ImportOptions options{ProbeSide(i / 3), sizes[i % 3], 0};
-      const ImportResult r = importIpc356(path, options);
-      const ImportSummary& s = r.summary;
-      const auto count = [&r](EntityKind kind) {
-        return int(entitiesOf(r.board, kind).size());
-      };
-      EXPECT_EQ(std::tuple(s.featureRecords, s.vias, s.components, s.nets,
-                           count(EntityKind::Via), count(EntityKind::Component),
-                           count(EntityKind::Probe)),
-                std::tuple(e.featureRecords, e.vias, e.components, e.nets,
-                           e.vias, e.components, e.nets));
-      EXPECT_TRUE(s.problems.isEmpty() && s.duplicates.isEmpty());
-      EXPECT_GT(s.probesPlaced, 0);
-      const QStringList faults =
-          placementFaults(r.board, options.side, int(options.probeSize),
-                          minimumPadMils(options.probeSize));
-      EXPECT_TRUE(faults.isEmpty())
-          << faults.mid(0, 10).join('\n').toStdString();
-      EXPECT_TRUE(i < 8 || r.board == importIpc356(path, options).board);
+    for (const ProbeSide side :
+         {ProbeSide::Bottom, ProbeSide::Top, ProbeSide::Both}) {
+      int autoPlaced = 0;
+      for (const ProbeSize size : sizes) {
+        const ImportOptions options{side, size};
+        SCOPED_TRACE(QString("%1 %2 %3")
+                         .arg(e.file, probeSideText(side), probeSizeText(size))
+                         .toStdString());
+        const ImportResult r = importIpc356(path, options);
+        const ImportSummary& s = r.summary;
+        const auto count = [&r](EntityKind kind) {
+          return int(entitiesOf(r.board, kind).size());
+        };
+        EXPECT_EQ(
+            std::tuple(s.featureRecords, s.vias, s.components, s.nets,
+                       count(EntityKind::Via), count(EntityKind::Component),
+                       count(EntityKind::Probe)),
+            std::tuple(e.featureRecords, e.vias, e.components, e.nets, e.vias,
+                       e.components, e.nets));
+        EXPECT_TRUE(s.problems.isEmpty() && s.duplicates.isEmpty() &&
+                    s.splitDesignators.isEmpty());
+        EXPECT_GT(s.probesPlaced, 0);
+        if (size == ProbeSize::Auto) autoPlaced = s.probesPlaced;
+        EXPECT_GE(autoPlaced, s.probesPlaced);
+        const QStringList faults = placementFaults(r.board, options);
+        EXPECT_TRUE(faults.isEmpty())
+            << faults.mid(0, 10).join('\n').toStdString();
+      }
     }
+    const ImportOptions both{ProbeSide::Both, ProbeSize::Auto};
+    EXPECT_TRUE(importIpc356(path, both).board ==
+                importIpc356(path, both).board);
   }
 }
 

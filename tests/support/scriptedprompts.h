@@ -4,8 +4,11 @@
 
 #include "prompts.h"
 
+#include <QDialog>
 #include <QQueue>
 #include <QStringList>
+
+#include <functional>
 
 namespace lw::test {
 
@@ -23,6 +26,11 @@ class ScriptedPrompts final : public Prompts {
       fileNames;  // next file dialog answers; "" (cancel) when empty
   QList<Message> messages;
   QStringList dialogStarts;  // the start name each file dialog was given
+  // The program's own dialogs: each is given to the next handler, which may
+  // change its controls and returns its result; accepted as it stands when
+  // there is none. Their class names are kept in the order shown.
+  QQueue<std::function<int(QDialog&)>> dialogAnswers;
+  QStringList dialogsShown;
 
   Answer message(QWidget*, const QString& title, const QString& text, Icon icon,
                  Buttons buttons) override {
@@ -39,6 +47,12 @@ class ScriptedPrompts final : public Prompts {
                        const QString& start) override {
     dialogStarts.append(start);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+  }
+
+  int exec(QDialog& dialog) override {
+    dialogsShown.append(dialog.metaObject()->className());
+    return dialogAnswers.isEmpty() ? QDialog::Accepted
+                                   : dialogAnswers.dequeue()(dialog);
   }
 
   QString lastText() const {
