@@ -5,7 +5,7 @@
 // into buckets of one layer and one entity kind. Each bucket keeps its items
 // sorted by a uniform grid, so a zoomed view touches only what it shows and
 // a hidden layer or class costs nothing. Probe colours live here too, per
-// item, set by name.
+// item, set by name. Unplaced probes (placement.h) are left out.
 
 #include "board.h"
 #include "uniformgrid.h"
