@@ -233,6 +233,13 @@ int BoardScene::colourProbes(const QString& name, QRgb colour) {
   return count;
 }
 
+std::vector<int> BoardScene::probeItems(const QString& name) const {
+  std::vector<int> found;
+  for (int i = mFirstProbe.value(name) - 1; i >= 0; i = mNextProbe[i])
+    found.push_back(i);
+  return found;
+}
+
 int BoardScene::layerSlot(int layerIndex) const {
   return mSlotOfLayer.value(layerIndex, -1);
 }

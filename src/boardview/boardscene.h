@@ -69,6 +69,8 @@ class BoardScene {
 
   // Colours every probe named name; returns how many there were.
   int colourProbes(const QString& name, QRgb colour);
+  // The items of every probe named name, in item order.
+  std::vector<int> probeItems(const QString& name) const;
   // A probe's own colour, or 0 when it has none.
   QRgb colour(int item) const noexcept { return mColours[item]; }
 
