@@ -39,18 +39,25 @@ QRectF LabelMeasure::box(QPointF centre, const QString& text, int pixels) {
   return {centre.x() - w / 2, centre.y() - pixels / 2.0, w, double(pixels)};
 }
 
+QRectF LabelMeasure::core(QPointF centre, int pixels) {
+  return {centre.x() - kLabelRoom * pixels, centre.y() - pixels / 2.0,
+          2 * kLabelRoom * pixels, double(pixels)};
+}
+
 double LabelMeasure::advance(const QString& text, int pixels) {
   auto [it, added] = mAdvances.try_emplace(pixels);
   std::array<float, 128>& table = it->second;
   if (added) table.fill(-1);
-  QFont font = mFont;
-  font.setPixelSize(pixels);
+  const auto metrics = [&] {
+    QFont font = mFont;
+    font.setPixelSize(pixels);
+    return QFontMetricsF(font);
+  };
   double sum = 0;
   for (const QChar c : text) {
-    if (c.unicode() >= table.size())
-      return QFontMetricsF(font).horizontalAdvance(text);
+    if (c.unicode() >= table.size()) return metrics().horizontalAdvance(text);
     float& a = table[c.unicode()];
-    if (a < 0) a = float(QFontMetricsF(font).horizontalAdvance(c));
+    if (a < 0) a = float(metrics().horizontalAdvance(c));
     sum += a;
   }
   return sum;
@@ -66,12 +73,17 @@ LabelPlacer::Cells LabelPlacer::cellsOf(const QRectF& box) const noexcept {
           cellIndex(box.top(), mRows), cellIndex(box.bottom(), mRows)};
 }
 
-bool LabelPlacer::offer(const QRectF& box) {
+bool LabelPlacer::isFree(const QRectF& box) const {
   const Cells c = cellsOf(box);
   for (int r = c.r0; r <= c.r1; ++r)
     for (int col = c.c0; col <= c.c1; ++col)
       for (int i : mCells[std::size_t(r) * mColumns + col])
         if (mBoxes[i].intersects(box)) return false;
+  return true;
+}
+
+bool LabelPlacer::offer(const QRectF& box) {
+  if (!isFree(box)) return false;
   take(box);
   return true;
 }
@@ -83,6 +95,29 @@ void LabelPlacer::take(const QRectF& box) {
   for (int r = c.r0; r <= c.r1; ++r)
     for (int col = c.c0; col <= c.c1; ++col)
       mCells[std::size_t(r) * mColumns + col].push_back(index);
+}
+
+void placeNearestFirst(std::vector<Label>& labels, QPointF anchor,
+                       const Board& board, LabelMeasure& measure,
+                       LabelPlacer& placer) {
+  std::vector<std::pair<double, int>> order;
+  order.reserve(labels.size());
+  for (int i = 0; i < int(labels.size()); ++i) {
+    const QPointF d = labels[i].centre - anchor;
+    order.emplace_back(QPointF::dotProduct(d, d), i);
+  }
+  std::sort(order.begin(), order.end());
+  std::vector<Label> kept;
+  for (const auto& [distance, i] : order) {
+    Label& label = labels[i];
+    // Most labels of a crowded view fall here, before their text is read.
+    if (!placer.isFree(LabelMeasure::core(label.centre, label.pixels)))
+      continue;
+    label.box = measure.box(label.centre, board.entities[label.entity].name,
+                            label.pixels);
+    if (placer.offer(label.box)) kept.push_back(label);
+  }
+  labels = std::move(kept);
 }
 
 void drawLabels(QPainter& painter, const Board& board,

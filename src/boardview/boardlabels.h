@@ -15,7 +15,6 @@
 
 #include <array>
 #include <map>
-#include <utility>
 #include <vector>
 
 class QPainter;
@@ -41,8 +40,11 @@ int labelPixels(double w, double h, qsizetype len);
 // character and size: a paint may measure thousands of labels.
 class LabelMeasure {
  public:
-  explicit LabelMeasure(QFont font) : mFont(std::move(font)) {}
+  explicit LabelMeasure(const QFont& font) : mFont(font) {}
   QRectF box(QPointF centre, const QString& text, int pixels);
+  // The part of every such box whatever its text: one that overlaps a box
+  // already taken spares the measuring.
+  static QRectF core(QPointF centre, int pixels);
 
  private:
   double advance(const QString& text, int pixels);
@@ -56,6 +58,8 @@ class LabelPlacer {
   // area: the pixels the labels are drawn in; boxes may reach beyond it.
   explicit LabelPlacer(QSize area);
 
+  // Whether box overlaps no box taken before.
+  bool isFree(const QRectF& box) const;
   // Takes box when it overlaps no box taken before.
   bool offer(const QRectF& box);
   // Takes box whatever it overlaps (what must be seen in any case).
@@ -72,6 +76,12 @@ class LabelPlacer {
   std::vector<QRectF> mBoxes;
   std::vector<std::vector<int>> mCells;  // boxes touching each cell
 };
+
+// Offers labels to placer nearest to anchor first (ties in their order),
+// each measured with its entity's name; keeps those taken, in that order.
+void placeNearestFirst(std::vector<Label>& labels, QPointF anchor,
+                       const Board& board, LabelMeasure& measure,
+                       LabelPlacer& placer);
 
 // Draws each label's entity name centred on it, in the painter's font.
 void drawLabels(QPainter& painter, const Board& board,

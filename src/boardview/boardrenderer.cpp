@@ -403,12 +403,6 @@ void BoardPainter::placeProbeNumbers(const std::vector<int>& order) {
     const SceneItem& current = items[mView.current.front()];
     anchor = mMap.toPixel(current.x, current.y);
   }
-  struct Candidate {
-    double distance;
-    int item;
-    Label label;
-  };
-  std::vector<Candidate> candidates;
   const auto& buckets = mView.scene.buckets();
   // A number needs a probe at least twice its smallest size across.
   const double smallest = kMinLabelPixels / mScale;
@@ -428,29 +422,15 @@ void BoardPainter::placeProbeNumbers(const std::vector<int>& order) {
       const int pixels = labelPixels(2 * r, 2 * r, name.size());
       if (name.isEmpty() || pixels < kMinLabelPixels) return;
       const QRgb own = mView.scene.colour(i);
-      const QPointF d = c - anchor;
-      candidates.push_back({QPointF::dotProduct(d, d),
-                            i,
-                            {c,
-                             pixels,
-                             item.entity,
-                             probeLabelColour(own ? own : layerColour),
-                             {}}});
+      mProbeNumbers.push_back({c,
+                               pixels,
+                               item.entity,
+                               probeLabelColour(own ? own : layerColour),
+                               {}});
     });
   }
-  std::sort(candidates.begin(), candidates.end(),
-            [](const Candidate& a, const Candidate& b) {
-              return a.distance != b.distance ? a.distance < b.distance
-                                              : a.item < b.item;
-            });
-  for (Candidate& candidate : candidates) {
-    Label& label = candidate.label;
-    label.box = mMeasure.box(
-        label.centre, mView.board.entities[label.entity].name, label.pixels);
-    if (!mPlacer.offer(label.box)) continue;
-    mDrawn.push_back(label.box);
-    mProbeNumbers.push_back(label);
-  }
+  placeNearestFirst(mProbeNumbers, anchor, mView.board, mMeasure, mPlacer);
+  for (const Label& label : mProbeNumbers) mDrawn.push_back(label.box);
 }
 
 void BoardPainter::drawCurrent() {

@@ -101,15 +101,6 @@ Viewport windowOn(QPointF centre, double half, bool fromTop = true) {
   return viewport;
 }
 
-// The pixel a view shows view point at on (kSize views).
-QPoint pixelOf(const BoardView& view, QPointF at) {
-  const double perUnit =
-      301 / (view.viewPointAt({0, 0}).y() - view.viewPointAt({0, 301}).y());
-  const QPointF d = (at - view.viewPointAt(kMiddle)) * perUnit;
-  return {int(std::floor(kMiddle.x() + d.x())),
-          int(std::floor(kMiddle.y() - d.y()))};
-}
-
 // What the screen shows of a view once its pending paints are done.
 QImage onScreen(BoardView& view) {
   QApplication::processEvents();
@@ -550,21 +541,19 @@ class TestBoardView : public QObject {
     QVERIFY(!mPicture.colourProbe("U", {0, 255, 0}));
     QVERIFY(mPicture.colourProbe("S", {0, 255, 0}));
     QVERIFY(mPicture.colourProbe("P", {255, 0, 0}));
-    BoardView wholeBoard;  // the other view, fitted
-    wholeBoard.resize(kSize);
-    wholeBoard.setPicture(&mPicture);
-    const QImage whole = render(wholeBoard);
     const std::tuple<const char*, QPointF, QRgb> probes[] = {
         {"placed", {20, 20}, kRed},
         {"unplaced", {60, 20}, kBackground},
         {"placed of a shared name", {80, 20}, kGreen},
         {"unplaced of a shared name", {80, 60}, kBackground}};
     for (const auto& [name, at, colour] : probes) {
-      // Neither in the fitted view nor in one zoomed onto it, and a click
-      // there picks nothing.
-      QVERIFY2(whole.pixel(pixelOf(wholeBoard, at)) == colour, name);
+      // Neither in a view of the whole board nor in the probe view (below
+      // the number), and a click there picks nothing.
+      for (const auto& [half, below] : {std::pair{50.0, 0}, {5.0, 15}}) {
+        const QImage image = paintThrough(mPicture, windowOn(at, half)).first;
+        QVERIFY2(image.pixel(kCentre + QPoint(0, below)) == colour, name);
+      }
       mView->centreOnPoint(at.x(), at.y(), 10);
-      QVERIFY2(render(*mView).pixel(kCentre + QPoint(0, 15)) == colour, name);
       QVERIFY2(click(*mView, kCentre).isEmpty() == (colour == kBackground),
                name);
     }
@@ -627,8 +616,8 @@ class TestBoardView : public QObject {
 
   void theViewportFollowsAProbeOnlyWhenItLeavesTheView() {
     // A 400 x 300 view on the 100 x 80 board, 20 pixels of margin: from the
-    // window (left, right, bottom, top, seen from the top or not), does the
-    // view point need a pan?
+    // window (x, y, width, height; seen from the top or not), does the view
+    // point need a pan?
     const QRectF board(0, 0, 100, 80);
     const std::tuple<const char*, QRectF, bool, QPointF, bool> cases[] = {
         {"inside", {10, 10, 40, 30}, true, {30, 25}, false},
