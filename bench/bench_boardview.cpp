@@ -1,13 +1,17 @@
 // Board view painting on large generated boards: the whole board, a zoomed
-// part, recolouring every probe, and the probe view following a probe.
+// part, recolouring every probe, and the probe view following a probe, all
+// with a current probe ringed and the label rule on; and the label rule at
+// its busiest, with the paint and alone.
 
 #include "boardgenerator.h"
+#include "boardlabels.h"
 #include "boardpicture.h"
 #include "boardscene.h"
 #include "boardview.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <benchmark/benchmark.h>
 
@@ -37,6 +41,15 @@ Shown& shownWith(int probes) {
     shown->picture.setDocument(&shown->document);
     shown->view.resize(kScreen);
     shown->view.setPicture(&shown->picture);
+    // A current probe in the middle of the list, as during a shift.
+    const lw::Board& board = shown->document.board();
+    int middle = 0;
+    for (int seen = 0, i = 0; i < int(board.entities.size()); ++i)
+      if (board.entities[i].kind == lw::EntityKind::Probe &&
+          seen++ == probes / 2)
+        middle = i;
+    shown->picture.colourProbe(board.entities[middle].name, {255, 255, 0});
+    shown->picture.setCurrentProbe(board.entities[middle].name);
   }
   shown->view.fitToBoard();
   return *shown;
@@ -117,10 +130,78 @@ void probeViewFollowsProbe(benchmark::State& state) {
   }
 }
 
+// The label rule at its busiest: zoomed about the middle probe until a
+// probe is 16 pixels across, so every probe in view is large enough for
+// its number and competes for room (a number needs 14 pixels).
+lw::BoardView& zoomedToNumbers(Shown& shown) {
+  const lw::Board& board = shown.board();
+  const lw::Entity* middle = nullptr;
+  for (const lw::Entity& e : board.entities)
+    if (e.kind == lw::EntityKind::Probe &&
+        e.name == shown.picture.currentProbe())
+      middle = &e;
+  const double perUnit = 16 / middle->width;
+  const double hx = kScreen.width() / perUnit / 2;
+  const double hy = kScreen.height() / perUnit / 2;
+  shown.view.zoomToWindow(middle->x - hx, middle->x + hx, middle->y - hy,
+                          middle->y + hy);
+  return shown.view;
+}
+
+void paintWithNumbers(benchmark::State& state) {
+  Shown& shown = shownWith(int(state.range(0)));
+  lw::BoardView& view = zoomedToNumbers(shown);
+  QImage image(kScreen, QImage::Format_RGB32);
+  for (auto _ : state) view.renderTo(image);
+}
+
+// The label rule alone on the numbers that paint offers it: every probe
+// in view, nearest to the current probe first.
+void placeProbeNumbers(benchmark::State& state) {
+  Shown& shown = shownWith(int(state.range(0)));
+  lw::BoardView& view = zoomedToNumbers(shown);
+  const lw::Board& board = shown.board();
+  const QPointF topLeft = view.viewPointAt({0, 0});
+  const QPointF bottomRight =
+      view.viewPointAt({double(kScreen.width()), double(kScreen.height())});
+  const double perUnit = kScreen.width() / (bottomRight.x() - topLeft.x());
+  std::vector<lw::Label> offered;
+  for (int i = 0; i < int(board.entities.size()); ++i) {
+    const lw::Entity& e = board.entities[i];
+    // Seen from the top without a turn, view and document points are one.
+    const QPointF pixel((e.x - topLeft.x()) * perUnit,
+                        (topLeft.y() - e.y) * perUnit);
+    const double r = e.width / 2 * perUnit;
+    if (e.kind != lw::EntityKind::Probe || pixel.x() < -r || pixel.y() < -r ||
+        pixel.x() > kScreen.width() + r || pixel.y() > kScreen.height() + r)
+      continue;
+    const int pixels = lw::labelPixels(2 * r, 2 * r, e.name.size());
+    if (pixels >= lw::kMinLabelPixels)
+      offered.push_back({pixel, pixels, i, 0, {}});
+  }
+  QImage image(kScreen, QImage::Format_RGB32);
+  QPainter painter(&image);
+  const QPointF anchor(kScreen.width() / 2.0, kScreen.height() / 2.0);
+  std::size_t kept = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<lw::Label> labels = offered;
+    state.ResumeTiming();
+    lw::LabelMeasure measure(painter.font());
+    lw::LabelPlacer placer(kScreen);
+    lw::placeNearestFirst(labels, anchor, board, measure, placer);
+    kept = labels.size();
+  }
+  state.counters["offered"] = double(offered.size());
+  state.counters["kept"] = double(kept);
+}
+
 BENCHMARK(fullBoard)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(buildScene)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(zoomedToOnePercent)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(colourEveryProbe)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintWithNumbers)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(placeProbeNumbers)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(probeViewFollowsProbe)
     ->Arg(10000)
     ->Arg(100000)

@@ -20,12 +20,14 @@ void MainWindow::showCurrentProbe() {
   const int row = grid.currentRow();
   if (row <= 0) return;
   colourProbe(grid.text(row, probe_grid::kProbe), kCurrentColour);
+  mPicture->setCurrentProbe(grid.text(row, probe_grid::kProbe));
   const std::optional<QPointF> p = probePosition(row);
   if (!p) return;
   const QPointF v =
       viewCoordinates(*p, mState.boardRotation, VDEditor->isViewFromTop());
   const double h = mState.zoom.probeZoomHalfSize;
   VDProbeView->zoomToWindow(v.x() - h, v.x() + h, v.y() - h, v.y() + h);
+  VDEditor->keepInSight(v.x(), v.y());
 }
 
 std::optional<QPointF> MainWindow::probePosition(int row) const {

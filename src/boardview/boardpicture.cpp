@@ -20,6 +20,7 @@ void BoardPicture::setDocument(const BoardDocument* document) {
   mDocument = document;
   mScene.reset();
   mProbeColours.clear();
+  mCurrentName.clear();
   readLayerStyles();
   mStyle->classVisible.fill(true);
   emit replaced();
@@ -57,8 +58,21 @@ const BoardScene& BoardPicture::scene() {
     mScene = std::make_unique<BoardScene>(board());
     for (auto it = mProbeColours.cbegin(); it != mProbeColours.cend(); ++it)
       mScene->colourProbes(it.key(), it.value());
+    mCurrentItems = mScene->probeItems(mCurrentName);
   }
   return *mScene;
+}
+
+void BoardPicture::setCurrentProbe(const QString& name) {
+  if (name == mCurrentName) return;
+  mCurrentName = name;
+  mCurrentItems = scene().probeItems(name);
+  emit changed();
+}
+
+std::span<const int> BoardPicture::currentItems() {
+  scene();
+  return mCurrentItems;
 }
 
 bool BoardPicture::colourProbe(const QString& name, Rgb colour) {

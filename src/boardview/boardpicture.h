@@ -13,6 +13,8 @@
 #include <QObject>
 
 #include <memory>
+#include <span>
+#include <vector>
 
 namespace lw {
 
@@ -37,6 +39,14 @@ class BoardPicture : public QObject {
   // Colours every probe of that name until it is coloured again, also one
   // that only later takes the name; false when no probe has it now.
   bool colourProbe(const QString& name, Rgb colour);
+
+  // The probe the wirer is at (every probe of that name; empty: none):
+  // every view draws it last, ringed and labelled at any zoom. Kept across
+  // reshapes, forgotten with the document.
+  void setCurrentProbe(const QString& name);
+  const QString& currentProbe() const noexcept { return mCurrentName; }
+  // Its scene items.
+  std::span<const int> currentItems();
 
   // Entity classes 1..8 (vias, pins, components, mechanical parts and
   // holes, access points, fiducials, tooling holes) can be hidden; probes
@@ -68,6 +78,8 @@ class BoardPicture : public QObject {
   std::unique_ptr<BoardScene> mScene;  // built lazily from the document
   std::unique_ptr<ViewStyle> mStyle;
   QHash<QString, QRgb> mProbeColours;  // replayed into every new scene
+  QString mCurrentName;
+  std::vector<int> mCurrentItems;  // of mScene, found again with it
 };
 
 }  // namespace lw

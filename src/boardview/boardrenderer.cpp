@@ -1,5 +1,7 @@
 #include "boardrenderer.h"
 
+#include "boardlabels.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPolygonF>
@@ -16,31 +18,26 @@ bool isFilled(EntityKind kind) {
          kind == EntityKind::Fiducial || kind == EntityKind::Probe;
 }
 
-bool hasLabel(EntityKind kind) {
-  return kind == EntityKind::Component || kind == EntityKind::Probe;
-}
-
-QRgb labelColour(EntityKind kind, QRgb fill) {
-  if (kind != EntityKind::Probe) return fill;
-  // Probe numbers sit on the probe's own colour.
+// Probe numbers sit on the probe's own colour.
+QRgb probeLabelColour(QRgb fill) {
   return qGray(fill) > 110 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
 }
 
-// Pixel size of a label of len characters fitting a w x h pixel box.
-int labelPixels(double w, double h, qsizetype len) {
-  constexpr double kCharWidth = 0.6;  // of the pixel size, a typical digit
-  const double byHeight = 0.5 * h;
-  const double byWidth =
-      0.9 * w / (kCharWidth * double(std::max<qsizetype>(len, 1)));
-  return static_cast<int>(std::min({byHeight, byWidth, 48.0}));
-}
-
-struct Label {
+// The current probe, drawn again above everything with a ring around it.
+struct CurrentMark {
   QPointF centre;
-  int pixels = 0;
-  int entity = -1;
+  double radius = 0;  // the probe's own, pixels
+  double ring = 0;    // the ring's
   QRgb colour = 0;
+  Label label;          // pixels 0: the probe has no name
+  bool beside = false;  // on a plate beside the ring, else on the probe
 };
+
+// The ring: at least kCurrentRingPixels across, a little outside the probe,
+// in the probe's colour over a dark halo so it shows on any background.
+constexpr double kRingGap = 3;
+constexpr double kRingPen = 2;
+constexpr double kHaloPen = 6;
 
 // Unit circles fine enough that a polygon passes for a circle at its size:
 // the painter's own ellipses cost ten times as much.
@@ -80,26 +77,37 @@ struct ShapeBatch {
   }
 };
 
-class BucketPainter {
+class BoardPainter {
  public:
-  BucketPainter(QPainter& painter, QSize size, const SceneView& view)
+  BoardPainter(QPainter& painter, QSize size, const SceneView& view)
       : mPainter(painter),
         mSize(size),
         mView(view),
         mMap(view.viewport.map(size)),
         mScale(mMap.scale()),
         mWorld(mMap.worldRect(size)),
-        mSeen((std::size_t(size.width()) * size.height() + 63) / 64) {}
+        mSeen((std::size_t(size.width()) * size.height() + 63) / 64),
+        mMeasure(painter.font()),
+        mPlacer(size) {}
 
-  void paint(const SceneBucket& bucket);
+  // Back to front; returns the boxes of the labels drawn.
+  std::vector<QRectF> paint(const std::vector<int>& order);
 
  private:
+  void paint(const SceneBucket& bucket);
   void add(int index, QPointF centre, QSizeF half);
   void addConvex(const SceneItem& item, QPointF centre);
   void addPoint(QPointF centre, QRgb colour);
   void flushShapes();
   void flushPoints();
-  void drawLabels();
+  void placeDesignators();
+
+  const SceneBucket* probeBucketOf(int item) const;
+  bool isCurrent(int item) const;
+  bool onScreen(QPointF centre, double reach) const;
+  void placeCurrent();
+  void placeProbeNumbers(const std::vector<int>& order);
+  void drawCurrent();
 
   QPainter& mPainter;
   QSize mSize;
@@ -108,6 +116,11 @@ class BucketPainter {
   double mScale;
   QRectF mWorld;
   std::vector<quint64> mSeen;  // pixels already holding a point
+  LabelMeasure mMeasure;
+  LabelPlacer mPlacer;
+  std::vector<QRectF> mDrawn;  // boxes of the labels drawn
+  std::vector<CurrentMark> mCurrent;
+  std::vector<Label> mProbeNumbers;
 
   const SceneBucket* mBucket = nullptr;
   bool mFilled = false;
@@ -119,7 +132,20 @@ class BucketPainter {
   QPolygonF mPolygon;
 };
 
-void BucketPainter::paint(const SceneBucket& bucket) {
+std::vector<QRectF> BoardPainter::paint(const std::vector<int>& order) {
+  // Labels are placed by importance: the current probe's, then probe
+  // numbers nearest to it first, then designators as their layers come.
+  placeCurrent();
+  placeProbeNumbers(order);
+  const auto& buckets = mView.scene.buckets();
+  for (int b : order)
+    if (mView.style.shows(buckets[b])) paint(buckets[b]);
+  drawLabels(mPainter, mView.board, mProbeNumbers);
+  drawCurrent();
+  return std::move(mDrawn);
+}
+
+void BoardPainter::paint(const SceneBucket& bucket) {
   mBucket = &bucket;
   mFilled = isFilled(bucket.kind);
   mLayerColour = mView.style.layers[bucket.layerSlot].colour;
@@ -163,10 +189,10 @@ void BucketPainter::paint(const SceneBucket& bucket) {
   });
   flushShapes();
   flushPoints();
-  drawLabels();
+  placeDesignators();
 }
 
-void BucketPainter::addPoint(QPointF c, QRgb colour) {
+void BoardPainter::addPoint(QPointF c, QRgb colour) {
   // Pixel (x, y) covers [x, x + 1): its centre is (x + 0.5, y + 0.5), as for
   // the painter's fills, while points land on the nearest whole number.
   if (!(c.x() >= 0 && c.y() >= 0 && c.x() < mSize.width() &&
@@ -191,7 +217,7 @@ void BucketPainter::addPoint(QPointF c, QRgb colour) {
   mPoints[mLastPoints].second.emplace_back(x, y);
 }
 
-void BucketPainter::add(int index, QPointF c, QSizeF ext) {
+void BoardPainter::add(int index, QPointF c, QSizeF ext) {
   const SceneItem& item = mView.scene.items()[index];
   const QRectF box(c.x() - ext.width(), c.y() - ext.height(), 2 * ext.width(),
                    2 * ext.height());
@@ -204,16 +230,16 @@ void BucketPainter::add(int index, QPointF c, QSizeF ext) {
   else
     addConvex(item, c);
 
-  if (!hasLabel(mBucket->kind)) return;
+  // Probe numbers were placed before any layer was painted.
+  if (mBucket->kind != EntityKind::Component) return;
   const QString& name = mView.board.entities[item.entity].name;
   if (name.isEmpty()) return;
   const int pixels = labelPixels(box.width(), box.height(), name.size());
   if (pixels >= kMinLabelPixels)
-    mLabels.push_back(
-        {c, pixels, item.entity, labelColour(mBucket->kind, mShapes.colour)});
+    mLabels.push_back({c, pixels, item.entity, mShapes.colour, {}});
 }
 
-void BucketPainter::addConvex(const SceneItem& item, QPointF c) {
+void BoardPainter::addConvex(const SceneItem& item, QPointF c) {
   std::vector<QPointF>& out = mShapes.convexPoints;
   const double rad = item.angle * std::numbers::pi / 180;
   const double cs = std::cos(rad), sn = std::sin(rad);
@@ -257,7 +283,7 @@ void BucketPainter::addConvex(const SceneItem& item, QPointF c) {
   mShapes.convexEnds.push_back(int(out.size()));
 }
 
-void BucketPainter::flushShapes() {
+void BoardPainter::flushShapes() {
   ShapeBatch& s = mShapes;
   if (s.empty()) return;
   if (mFilled) {
@@ -282,7 +308,7 @@ void BucketPainter::flushShapes() {
   s.clear();
 }
 
-void BucketPainter::flushPoints() {
+void BoardPainter::flushPoints() {
   // Rare colours last, so the one yellow probe is not buried under red ones.
   std::stable_sort(mPoints.begin(), mPoints.end(),
                    [](const auto& a, const auto& b) {
@@ -295,42 +321,159 @@ void BucketPainter::flushPoints() {
   mPoints.clear();
 }
 
-void BucketPainter::drawLabels() {
-  if (mLabels.empty()) return;
-  QFont font = mPainter.font();
-  int pixels = -1;
-  QRgb colour = 0;
-  mPainter.setPen(QColor::fromRgb(colour));
-  for (const Label& label : mLabels) {
-    if (label.pixels != pixels) {
-      pixels = label.pixels;
-      font.setPixelSize(pixels);
-      mPainter.setFont(font);
-    }
-    if (label.colour != colour) {
-      colour = label.colour;
-      mPainter.setPen(QColor::fromRgb(colour));
-    }
-    const QRectF box(label.centre.x() - 4 * pixels, label.centre.y() - pixels,
-                     8 * pixels, 2 * pixels);
-    mPainter.drawText(box, Qt::AlignCenter | Qt::TextDontClip,
-                      mView.board.entities[label.entity].name);
-  }
+void BoardPainter::placeDesignators() {
+  std::erase_if(mLabels, [&](Label& label) {
+    label.box = mMeasure.box(
+        label.centre, mView.board.entities[label.entity].name, label.pixels);
+    if (!mPlacer.offer(label.box)) return true;
+    mDrawn.push_back(label.box);
+    return false;
+  });
+  drawLabels(mPainter, mView.board, mLabels);
   mLabels.clear();
+}
+
+const SceneBucket* BoardPainter::probeBucketOf(int item) const {
+  for (const SceneBucket& bucket : mView.scene.buckets())
+    if (bucket.kind == EntityKind::Probe && item >= bucket.first &&
+        item < bucket.last)
+      return &bucket;
+  return nullptr;
+}
+
+bool BoardPainter::isCurrent(int item) const {
+  return std::find(mView.current.begin(), mView.current.end(), item) !=
+         mView.current.end();
+}
+
+bool BoardPainter::onScreen(QPointF c, double reach) const {
+  return c.x() + reach >= 0 && c.x() - reach <= mSize.width() &&
+         c.y() + reach >= 0 && c.y() - reach <= mSize.height();
+}
+
+void BoardPainter::placeCurrent() {
+  const auto& items = mView.scene.items();
+  for (int i : mView.current) {
+    const SceneBucket* bucket = probeBucketOf(i);
+    if (!bucket || !mView.style.shows(*bucket)) continue;
+    const SceneItem& item = items[i];
+    CurrentMark mark;
+    mark.centre = mMap.toPixel(item.x, item.y);
+    mark.radius = item.halfWidth * mScale;
+    mark.ring = std::max(mark.radius + kRingGap, kCurrentRingPixels / 2);
+    const double reach = mark.ring + kHaloPen / 2;
+    if (!onScreen(mark.centre, reach)) continue;
+    const QRgb own = mView.scene.colour(i);
+    mark.colour = own ? own : mView.style.layers[bucket->layerSlot].colour;
+    mPlacer.take(QRectF(mark.centre - QPointF(reach, reach),
+                        QSizeF(2 * reach, 2 * reach)));
+
+    const QString& name = mView.board.entities[item.entity].name;
+    if (!name.isEmpty()) {
+      Label& label = mark.label;
+      label.entity = item.entity;
+      label.pixels = labelPixels(2 * mark.radius, 2 * mark.radius, name.size());
+      label.centre = mark.centre;
+      label.colour = probeLabelColour(mark.colour);
+      mark.beside = label.pixels < kCurrentLabelPixels;
+      if (mark.beside) {
+        // Too small to hold its number: the number goes on a plate to the
+        // right of the ring, or to the left at the view's right edge.
+        label.pixels = kCurrentLabelPixels;
+        label.colour = mark.colour;
+        const double w = mMeasure.box({}, name, label.pixels).width();
+        const double dx = reach + w / 2;
+        const bool left = mark.centre.x() + dx + w / 2 > mSize.width();
+        label.centre += QPointF(left ? -dx : dx, 0);
+      }
+      label.box = mMeasure.box(label.centre, name, label.pixels);
+      mPlacer.take(label.box);
+      mDrawn.push_back(label.box);
+    }
+    mCurrent.push_back(mark);
+  }
+}
+
+void BoardPainter::placeProbeNumbers(const std::vector<int>& order) {
+  // Nearest to the current probe first, also when it is out of the view,
+  // or to the middle without one.
+  const auto& items = mView.scene.items();
+  QPointF anchor(mSize.width() / 2.0, mSize.height() / 2.0);
+  if (!mView.current.empty()) {
+    const SceneItem& current = items[mView.current.front()];
+    anchor = mMap.toPixel(current.x, current.y);
+  }
+  const auto& buckets = mView.scene.buckets();
+  // A number needs a probe at least twice its smallest size across.
+  const double smallest = kMinLabelPixels / mScale;
+  for (int b : order) {
+    const SceneBucket& bucket = buckets[b];
+    if (bucket.kind != EntityKind::Probe || !mView.style.shows(bucket))
+      continue;
+    if (bucket.gridEnd == bucket.last && bucket.reachX < smallest) continue;
+    const QRgb layerColour = mView.style.layers[bucket.layerSlot].colour;
+    mView.scene.forEachItem(bucket, mWorld, [&](int i) {
+      const SceneItem& item = items[i];
+      if (item.halfWidth < smallest) return;
+      const double r = item.halfWidth * mScale;
+      const QPointF c = mMap.toPixel(item.x, item.y);
+      if (!onScreen(c, r) || isCurrent(i)) return;
+      const QString& name = mView.board.entities[item.entity].name;
+      const int pixels = labelPixels(2 * r, 2 * r, name.size());
+      if (name.isEmpty() || pixels < kMinLabelPixels) return;
+      const QRgb own = mView.scene.colour(i);
+      mProbeNumbers.push_back({c,
+                               pixels,
+                               item.entity,
+                               probeLabelColour(own ? own : layerColour),
+                               {}});
+    });
+  }
+  placeNearestFirst(mProbeNumbers, anchor, mView.board, mMeasure, mPlacer);
+  for (const Label& label : mProbeNumbers) mDrawn.push_back(label.box);
+}
+
+void BoardPainter::drawCurrent() {
+  for (const CurrentMark& mark : mCurrent) {
+    const QColor colour = QColor::fromRgb(mark.colour);
+    // The probe itself, at its true size, above everything.
+    if (2 * mark.radius < kPointPixels) {
+      mPainter.setPen(QPen(colour, 0));
+      mPainter.drawPoint(
+          QPointF(std::floor(mark.centre.x()), std::floor(mark.centre.y())));
+    } else {
+      mPainter.setPen(Qt::NoPen);
+      mPainter.setBrush(colour);
+      mPolygon.clear();
+      for (const QPointF& p : unitCircle(mark.radius))
+        mPolygon.append(mark.centre + p * mark.radius);
+      mPainter.drawConvexPolygon(mPolygon);
+    }
+    mPainter.setBrush(Qt::NoBrush);
+    mPainter.setPen(QPen(QColor::fromRgb(kBackground), kHaloPen));
+    mPainter.drawEllipse(mark.centre, mark.ring, mark.ring);
+    mPainter.setPen(QPen(colour, kRingPen));
+    mPainter.drawEllipse(mark.centre, mark.ring, mark.ring);
+    if (mark.label.pixels == 0) continue;
+    if (mark.beside)
+      mPainter.fillRect(mark.label.box, QColor::fromRgb(kBackground));
+    drawLabels(mPainter, mView.board, {mark.label});
+  }
 }
 
 }  // namespace
 
-void paintBoard(QPainter& painter, QSize size, const SceneView& view) {
+std::vector<QRectF> paintBoard(QPainter& painter, QSize size,
+                               const SceneView& view) {
   painter.fillRect(QRect(QPoint(0, 0), size), QColor::fromRgb(kBackground));
-  if (size.isEmpty()) return;
+  if (size.isEmpty()) return {};
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
-  BucketPainter bucketPainter(painter, size, view);
-  const auto& buckets = view.scene.buckets();
-  for (int b : view.scene.paintOrder(view.viewport.fromTop()))
-    if (view.style.shows(buckets[b])) bucketPainter.paint(buckets[b]);
+  std::vector<QRectF> labels =
+      BoardPainter(painter, size, view)
+          .paint(view.scene.paintOrder(view.viewport.fromTop()));
   painter.restore();
+  return labels;
 }
 
 int probeAt(const SceneView& view, QSize size, QPointF pixel,

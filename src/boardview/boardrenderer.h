@@ -3,6 +3,12 @@
 // The one drawing routine of the board views: paints a scene into any
 // QPainter (the widget, a test image, an export) for a given viewport, and
 // finds the probe under a pixel the way the paint stacked them.
+//
+// The current probe is drawn last, above everything, with a ring that stays
+// findable at any zoom and its number always shown. Labels never overlap:
+// the current probe's comes first, then probe numbers nearest to it first,
+// then reference designators in painting order; a label that would overlap
+// one placed before it is left out.
 
 #include "boardscene.h"
 #include "viewport.h"
@@ -11,6 +17,7 @@
 #include <QSize>
 
 #include <array>
+#include <span>
 #include <vector>
 
 class QPainter;
@@ -38,6 +45,7 @@ struct SceneView {
   const BoardScene& scene;
   const ViewStyle& style;
   const Viewport& viewport;
+  std::span<const int> current;  // items of the current probe
 };
 
 inline constexpr QRgb kBackground = 0xff000000;
@@ -45,8 +53,15 @@ inline constexpr QRgb kBackground = 0xff000000;
 inline constexpr double kPointPixels = 3;
 // Labels smaller than this many pixels are not drawn.
 inline constexpr int kMinLabelPixels = 7;
+// The current probe's ring is at least this many pixels across.
+inline constexpr double kCurrentRingPixels = 14;
+// The current probe's number is at least this many pixels high; a probe too
+// small to hold it has it beside the ring.
+inline constexpr int kCurrentLabelPixels = 12;
 
-void paintBoard(QPainter& painter, QSize size, const SceneView& view);
+// Returns the boxes of the labels drawn (text and the room either side).
+std::vector<QRectF> paintBoard(QPainter& painter, QSize size,
+                               const SceneView& view);
 
 // Data position of the probe drawn topmost under pixel, or within tolerance
 // pixels of its edge (then the nearest); -1 when there is none.

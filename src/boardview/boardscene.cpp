@@ -1,5 +1,7 @@
 #include "boardscene.h"
 
+#include "placement.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -84,12 +86,16 @@ BoardScene::BoardScene(const Board& board) {
   items.reserve(board.entities.size());
   keys.reserve(board.entities.size());
   FileLookup fileOf(board);
+  const int placement = board.keywordIndex(placementKeyword());
   int lastLayer = 0;
   int lastSlot = layerSlot(0);
   for (int e = 0; e < int(board.entities.size()); ++e) {
     const Entity& entity = board.entities[e];
     const BoardFile* file = fileOf(entity.file);
     if (file && !file->visible) continue;
+    // A probe without a place is no probe to wire: neither drawn nor picked.
+    if (entity.kind == EntityKind::Probe && isUnplaced(entity, placement))
+      continue;
     const int rotation = file ? file->rotation : 0;
     if (entity.layer != lastLayer) {
       lastLayer = entity.layer;
@@ -225,6 +231,13 @@ int BoardScene::colourProbes(const QString& name, QRgb colour) {
     ++count;
   }
   return count;
+}
+
+std::vector<int> BoardScene::probeItems(const QString& name) const {
+  std::vector<int> found;
+  for (int i = mFirstProbe.value(name) - 1; i >= 0; i = mNextProbe[i])
+    found.push_back(i);
+  return found;
 }
 
 int BoardScene::layerSlot(int layerIndex) const {

@@ -5,7 +5,7 @@
 // into buckets of one layer and one entity kind. Each bucket keeps its items
 // sorted by a uniform grid, so a zoomed view touches only what it shows and
 // a hidden layer or class costs nothing. Probe colours live here too, per
-// item, set by name.
+// item, set by name. Unplaced probes (placement.h) are left out.
 
 #include "board.h"
 #include "uniformgrid.h"
@@ -69,6 +69,8 @@ class BoardScene {
 
   // Colours every probe named name; returns how many there were.
   int colourProbes(const QString& name, QRgb colour);
+  // The items of every probe named name, in item order.
+  std::vector<int> probeItems(const QString& name) const;
   // A probe's own colour, or 0 when it has none.
   QRgb colour(int item) const noexcept { return mColours[item]; }
 

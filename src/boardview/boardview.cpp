@@ -21,6 +21,9 @@ namespace {
 constexpr double kPickTolerance = 4;  // pixels beyond a probe's edge
 constexpr double kWheelStep = 1.25;   // zoom per wheel notch
 constexpr double kFitMargin = 0.03;   // of the board's size, each side
+// How near the edge a probe the view follows may come, of the view's
+// shorter side, before the view pans to it.
+constexpr double kFollowMargin = 0.08;
 
 }  // namespace
 
@@ -95,6 +98,16 @@ bool BoardView::centreOnPoint(double x, double y, double size) {
   return true;
 }
 
+bool BoardView::keepInSight(double x, double y) {
+  if (!hasItems()) return false;
+  const double margin = kFollowMargin * std::min(width(), height());
+  const std::optional<QPointF> centre = mViewport->centreToShow(
+      {x, y}, mPicture->scene().bounds(), size(), margin);
+  if (!centre || !mViewport->centreOn(*centre, 0)) return false;
+  update();
+  return true;
+}
+
 QPointF BoardView::viewPointAt(QPointF pixel) const {
   const QPointF world = mViewport->map(size()).toWorld(pixel);
   return mViewport->viewToWorld(world);  // the mirror is its own inverse
@@ -107,7 +120,8 @@ void BoardView::paint(QPainter& painter, QSize size) {
   }
   const BoardScene& scene = mPicture->scene();
   paintBoard(painter, size,
-             {mPicture->board(), scene, mPicture->style(), *mViewport});
+             {mPicture->board(), scene, mPicture->style(), *mViewport,
+              mPicture->currentItems()});
 }
 
 void BoardView::renderTo(QImage& image) {
@@ -148,8 +162,8 @@ void BoardView::mouseReleaseEvent(QMouseEvent* event) {
   if (!mPicture) return;
   const BoardScene& scene = mPicture->scene();
   const int entity =
-      probeAt({mPicture->board(), scene, mPicture->style(), *mViewport}, size(),
-              event->position(), kPickTolerance);
+      probeAt({mPicture->board(), scene, mPicture->style(), *mViewport, {}},
+              size(), event->position(), kPickTolerance);
   if (entity >= 0) emit entityPicked(mPicture->board().entities[entity].name);
 }
 
@@ -158,6 +172,9 @@ void BoardView::mouseDoubleClickEvent(QMouseEvent* event) {
   // The first click of the pair has already picked.
   mPress = Press::DoubleClick;
   emit recentreRequested();
+  // The owner has moved the view: show it now, not after the event loop's
+  // next turn, so the picture never lags behind what a click picks.
+  repaint();
 }
 
 void BoardView::wheelEvent(QWheelEvent* event) {

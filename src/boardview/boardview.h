@@ -10,7 +10,9 @@
 //
 // Mouse: a click picks the probe under the pointer (entityPicked), dragging
 // with the left or middle button pans, the wheel zooms about the pointer,
-// and a double-click asks the owner to recentre (recentreRequested).
+// and a double-click asks the owner to recentre (recentreRequested), then
+// repaints at once: what the user sees is always what the next click picks
+// on.
 
 #include <QPointer>
 #include <QWidget>
@@ -50,6 +52,11 @@ class BoardView : public QWidget {
   // Centres on a view point showing a square of side size (<= 0 keeps the
   // zoom). False without a document or for non-finite numbers.
   bool centreOnPoint(double x, double y, double size);
+  // Keeps a view point in sight as the wirer moves from probe to probe: a
+  // view zoomed in pans to centre it when it lies outside the view or near
+  // its edge, keeping the zoom; a view showing the whole board stays. True
+  // when the view moved.
+  bool keepInSight(double x, double y);
   // View coordinates under a widget pixel.
   QPointF viewPointAt(QPointF pixel) const;
 

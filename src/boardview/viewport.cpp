@@ -65,4 +65,16 @@ void Viewport::panBy(QPointF pixelDelta, QSizeF size) noexcept {
   mCentre -= QPointF(pixelDelta.x() / s, -pixelDelta.y() / s);
 }
 
+std::optional<QPointF> Viewport::centreToShow(QPointF p, const QRectF& board,
+                                              QSizeF size,
+                                              double margin) const noexcept {
+  const PixelMap m = map(size);
+  if (m.worldRect(size).contains(board)) return std::nullopt;
+  const QPointF pixel = m.toPixel(viewToWorld(p).x(), viewToWorld(p).y());
+  const QRectF inner =
+      QRectF(QPointF(), size).adjusted(margin, margin, -margin, -margin);
+  if (inner.contains(pixel)) return std::nullopt;
+  return p;
+}
+
 }  // namespace lw

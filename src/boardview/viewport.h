@@ -12,6 +12,7 @@
 #include <QSizeF>
 
 #include <cmath>
+#include <optional>
 
 namespace lw {
 
@@ -53,6 +54,14 @@ class Viewport {
   // Zooms by factor keeping the board point under pixel where it is.
   void zoomAbout(QPointF pixel, QSizeF size, double factor) noexcept;
   void panBy(QPointF pixelDelta, QSizeF size) noexcept;
+
+  // Where a view of size pixels must centre to show view point p at least
+  // margin pixels inside its edges: p itself, the zoom kept. Nothing when p
+  // is shown so already, or when the view shows all of board (world
+  // coordinates), which holds every probe: a whole board never moves.
+  std::optional<QPointF> centreToShow(QPointF p, const QRectF& board,
+                                      QSizeF size,
+                                      double margin) const noexcept;
   double halfSize() const noexcept { return std::max(mHalfW, mHalfH); }
 
  private:

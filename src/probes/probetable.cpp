@@ -1,5 +1,7 @@
 #include "probetable.h"
 
+#include "placement.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -75,12 +77,11 @@ void buildProbeTable(GridModel& grid, const ExtractionTables& t,
   grid.setColumns(kFirstAttribute + attributeColumns);
 
   // Unplaced probes never reach the table.
-  const int placement = attrs.column(QStringLiteral("PROBE_PLACEMENT"));
+  const int placement = attrs.column(placementKeyword());
   std::vector<int> rows;
   rows.reserve(t.probeData.lastRow() > 0 ? t.probeData.lastRow() : 0);
   for (int i = 1; i <= t.probeData.lastRow(); ++i)
-    if (placement < 0 ||
-        attrs.cell(i, placement) != QLatin1StringView("Unplaced"))
+    if (placement < 0 || !isUnplacedValue(attrs.cell(i, placement)))
       rows.push_back(i);
 
   // Cells are written one by one rather than as TAB-joined text, so that a

@@ -383,6 +383,13 @@ class WindowTest : public QObject {
     const QPointF c = centreOf(w->VDEditor);
     QVERIFY2(std::abs(c.x() + 5) < 0.5 && std::abs(c.y() - 20) < 0.5,
              qPrintable(QString("centre %1,%2").arg(c.x()).arg(c.y())));
+
+    // The current probe is the picture's, and a zoomed board view follows.
+    QCOMPARE(w->picture().currentProbe(), QString("10"));
+    w->VDEditor->zoomToWindow(-6, -4, 19, 21);
+    grid->setCurrentRow(f->rowOf("4"));  // at (30, 5), turned (-5, 30)
+    QCOMPARE(w->picture().currentProbe(), QString("4"));
+    QCOMPARE(centreOf(w->VDEditor), QPointF(-5, 30));
   }
 
   void layersAndClassBoxesReachThePicture() {

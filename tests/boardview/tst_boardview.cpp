@@ -1,12 +1,15 @@
-// The board views: what the one painting routine draws of a picture, and the
-// widget as the user meets it (picking, panning, zooming, fitting, and two
-// views sharing one picture).
+// The board views: what the one painting routine draws of a picture (the
+// current probe, labels, unplaced probes left out), the viewport's rule for
+// following a probe, and the widget as the user meets it (picking, panning,
+// zooming, fitting, recentring, and two views sharing one picture).
 
 #include "boardbuilder.h"
 #include "boardpicture.h"
 #include "boardview.h"
 #include "qtestmain.h"
+#include "viewport.h"
 
+#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QWheelEvent>
@@ -26,12 +29,24 @@ constexpr QRgb kTop = qRgb(200, 0, 0);
 constexpr QRgb kBottom = qRgb(0, 0, 200);
 constexpr QRgb kProbe = qRgb(0, 0, 255);
 constexpr QRgb kOutline = qRgb(240, 240, 240);
+// The program's probe colours.
+constexpr QRgb kYellow = qRgb(255, 255, 0);
+constexpr QRgb kGreen = qRgb(0, 255, 0);
+constexpr QRgb kRed = qRgb(255, 0, 0);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
 
-int count(const QImage& image, QRgb colour, QRect rect = {{}, kSize}) {
+// Pixels of colour in rect; with a tolerance, also those near it in every
+// channel (text is smoothed).
+int count(const QImage& image, QRgb colour, QRect rect = {{}, kSize},
+          int tolerance = 0) {
   int n = 0;
   for (int y = rect.top(); y <= rect.bottom(); ++y)
-    for (int x = rect.left(); x <= rect.right(); ++x)
-      n += image.pixel(x, y) == colour;
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      const QRgb p = image.pixel(x, y);
+      n += std::abs(qRed(p) - qRed(colour)) <= tolerance &&
+           std::abs(qGreen(p) - qGreen(colour)) <= tolerance &&
+           std::abs(qBlue(p) - qBlue(colour)) <= tolerance;
+    }
   return n;
 }
 
@@ -64,6 +79,26 @@ QString click(BoardView& view, QPoint pixel) {
   QSignalSpy spy(&view, &BoardView::entityPicked);
   QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
   return spy.isEmpty() ? QString() : spy.at(0).at(0).toString();
+}
+
+// What paintBoard draws of a picture through a viewport, and the boxes of
+// the labels it drew.
+std::pair<QImage, std::vector<QRectF>> paintThrough(BoardPicture& picture,
+                                                    const Viewport& viewport) {
+  QImage image(kSize, QImage::Format_RGB32);
+  QPainter painter(&image);
+  auto labels = paintBoard(painter, kSize,
+                           {picture.board(), picture.scene(), picture.style(),
+                            viewport, picture.currentItems()});
+  return {image, labels};
+}
+
+Viewport windowOn(QPointF centre, double half, bool fromTop = true) {
+  Viewport viewport;
+  viewport.setFromTop(fromTop);
+  viewport.setWindow(centre.x() - half, centre.x() + half, centre.y() - half,
+                     centre.y() + half);
+  return viewport;
 }
 
 // What the screen shows of a view once its pending paints are done.
@@ -447,6 +482,185 @@ class TestBoardView : public QObject {
     QCOMPARE(mView->viewPointAt(kMiddle), QPointF(-50, -40));
     QCOMPARE(probeView.viewPointAt(kMiddle), QPointF(50, -40));
     QVERIFY(shownHeight(probeView) > 80 && shownHeight(probeView) < 88);
+  }
+
+  void currentProbeIsRingedAboveEverything() {
+    // The current probe on the bottom, under a wired probe and an unplaced
+    // one at the same place on top, which are drawn after it.
+    BoardBuilder b;
+    b.outline();
+    b.probe("C", 40, 20, Side::Bottom);
+    b.probe("W", 40, 20);
+    b.probe("U", 2, 40, 20, Side::Top, {{"PROBE_PLACEMENT", "Unplaced"}});
+    load(b);
+    mPicture.colourProbe("W", {0, 255, 0});
+    mPicture.colourProbe("C", {255, 255, 0});
+    mPicture.setCurrentProbe("C");
+    // The window's half size, the side it is seen from, the ring's radius
+    // in pixels (the probe's 22.6 px and 3 more, or at least 7), and where
+    // the number is: on the probe in black, or beside the ring in the
+    // probe's colour.
+    const std::tuple<const char*, double, bool, double, QRgb, bool> cases[] = {
+        {"zoomed in", 5, true, 25.6, qRgb(0, 0, 0), false},
+        {"whole board and beyond", 500, true, 7, kYellow, true},
+        {"whole board, from the bottom", 500, false, 7, kYellow, true}};
+    for (const auto& [name, half, fromTop, ring, text, beside] : cases) {
+      const auto [image, labels] = paintThrough(
+          mPicture, windowOn({fromTop ? 40.0 : -40.0, 20}, half, fromTop));
+      QVERIFY2(image.pixel(kCentre) == kYellow, name);
+      QVERIFY2(count(image, kGreen) + count(image, kProbe) == 0, name);
+      // The ring in the probe's colour, a dark halo just outside it.
+      for (QPoint direction : {QPoint(1, 0), QPoint(0, -1)}) {
+        const QPoint onRing = kCentre + direction * qRound(ring);
+        QVERIFY2(image.pixel(onRing) == kYellow, name);
+        QVERIFY2(image.pixel(onRing + direction * 2) == kBackground, name);
+      }
+      // Its number is the one label, always drawn.
+      QVERIFY2(labels.size() == 1, name);
+      const QRect box = labels[0].toAlignedRect();
+      QVERIFY2((box.left() > kCentre.x() + ring) == beside, name);
+      QVERIFY2(count(image, text, box, 64) > 5, name);
+    }
+    // None current: the probe is drawn where it is, under the wired one.
+    mPicture.setCurrentProbe({});
+    QCOMPARE(paintThrough(mPicture, windowOn({40, 20}, 5)).first.pixel(kCentre),
+             kGreen);
+  }
+
+  void unplacedProbesAreNeitherDrawnNorPicked() {
+    // "U" is unplaced, "P" placed; two probes share the name "S", only the
+    // one at (80, 20) placed.
+    const Attrs unplaced = {{"PROBE_PLACEMENT", "Unplaced"}};
+    BoardBuilder b;
+    b.outline();
+    b.probe("P", 20, 20);
+    b.probe("U", 2, 60, 20, Side::Top, unplaced);
+    b.probe("S", 3, 80, 20, Side::Top, {{"PROBE_PLACEMENT", "Placed"}});
+    b.probe("S", 4, 80, 60, Side::Bottom, unplaced);
+    load(b);
+    QVERIFY(!mPicture.colourProbe("U", {0, 255, 0}));
+    QVERIFY(mPicture.colourProbe("S", {0, 255, 0}));
+    QVERIFY(mPicture.colourProbe("P", {255, 0, 0}));
+    const std::tuple<const char*, QPointF, QRgb> probes[] = {
+        {"placed", {20, 20}, kRed},
+        {"unplaced", {60, 20}, kBackground},
+        {"placed of a shared name", {80, 20}, kGreen},
+        {"unplaced of a shared name", {80, 60}, kBackground}};
+    for (const auto& [name, at, colour] : probes) {
+      // Neither in a view of the whole board nor in the probe view (below
+      // the number), and a click there picks nothing.
+      for (const auto& [half, below] : {std::pair{50.0, 0}, {5.0, 15}}) {
+        const QImage image = paintThrough(mPicture, windowOn(at, half)).first;
+        QVERIFY2(image.pixel(kCentre + QPoint(0, below)) == colour, name);
+      }
+      mView->centreOnPoint(at.x(), at.y(), 10);
+      QVERIFY2(click(*mView, kCentre).isEmpty() == (colour == kBackground),
+               name);
+    }
+    // And no ring for it.
+    mPicture.setCurrentProbe("U");
+    QVERIFY(mPicture.currentItems().empty());
+  }
+
+  void aProbeNumberNeverRunsIntoAnother() {
+    // Two probes whose numbers would touch at 30 px per mm, the current
+    // probe to the left or to the right of them: the one nearer to it keeps
+    // its number. White text on red.
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"current to the left", 10, "2632"},
+        {"current to the right", 30, "14434"}};
+    for (const auto& [name, currentX, numbered] : cases) {
+      BoardBuilder b;
+      b.sized(b.probe("2632", 19, 20), 2);
+      b.sized(b.probe("14434", 21, 20), 2);
+      b.probe("1", currentX, 20);
+      load(b);
+      for (const char* probe : {"2632", "14434"})
+        mPicture.colourProbe(probe, {255, 0, 0});
+      mPicture.setCurrentProbe("1");
+      const auto [image, labels] =
+          paintThrough(mPicture, windowOn({20, 20}, 5));
+      QVERIFY2(labels.size() == 1, name);  // the current one is off screen
+      for (const auto& [probe, x] : {std::pair{"2632", -30}, {"14434", 30}}) {
+        const QRect middle(kCentre + QPoint(x - 10, -5), QSize(21, 11));
+        QVERIFY2((count(image, kWhite, middle) > 0) ==
+                     (QLatin1String(probe) == QLatin1String(numbered)),
+                 name);
+      }
+    }
+  }
+
+  void labelsOfTheDemoNeverOverlap() {
+    BoardDocument demo;
+    demo.open(LW_SOURCE_ROOT "/examples/demo.vdz");
+    mPicture.setDocument(&demo);
+    for (const Entity& e : demo.board().entities)
+      if (e.kind == EntityKind::Probe)
+        mPicture.colourProbe(e.name, {0, 255, 0});
+    mPicture.setCurrentProbe("27");  // at (1725, 2475) mil
+    // The whole board, a part of it and a few probes; at least as many
+    // labels as seen when this was written, within a few.
+    const std::pair<double, int> zooms[] = {{2500, 12}, {800, 45}, {150, 6}};
+    for (const auto& [half, atLeast] : zooms) {
+      const auto labels =
+          paintThrough(mPicture, windowOn({1725, 2475}, half)).second;
+      QVERIFY2(int(labels.size()) >= atLeast,
+               qPrintable(QString("%1: %2").arg(half).arg(labels.size())));
+      for (std::size_t i = 0; i < labels.size(); ++i)
+        for (std::size_t j = i + 1; j < labels.size(); ++j)
+          QVERIFY2(!labels[i].intersects(labels[j]),
+                   qPrintable(QString("%1: %2 %3").arg(half).arg(i).arg(j)));
+    }
+    mPicture.setDocument(nullptr);
+  }
+
+  void theViewportFollowsAProbeOnlyWhenItLeavesTheView() {
+    // A 400 x 300 view on the 100 x 80 board, 20 pixels of margin: from the
+    // window (x, y, width, height; seen from the top or not), does the view
+    // point need a pan?
+    const QRectF board(0, 0, 100, 80);
+    const std::tuple<const char*, QRectF, bool, QPointF, bool> cases[] = {
+        {"inside", {10, 10, 40, 30}, true, {30, 25}, false},
+        {"outside", {10, 10, 40, 30}, true, {80, 70}, true},
+        {"near the left edge", {10, 10, 40, 30}, true, {11, 25}, true},
+        {"near the top edge", {10, 10, 40, 30}, true, {30, 39}, true},
+        {"from the bottom, inside", {-50, 10, 40, 30}, false, {-30, 25}, false},
+        {"from the bottom, outside", {-50, 10, 40, 30}, false, {30, 25}, true},
+        {"whole board, at its corner", {-5, -5, 110, 90}, true, {0, 0}, false},
+        {"whole board, a point beyond",
+         {-5, -5, 110, 90},
+         true,
+         {200, 0},
+         false}};
+    for (const auto& [name, window, fromTop, at, pans] : cases) {
+      Viewport viewport;
+      viewport.setFromTop(fromTop);
+      viewport.setWindow(window.left(), window.right(), window.top(),
+                         window.bottom());
+      const double half = viewport.halfSize();
+      const auto centre = viewport.centreToShow(at, board, {400, 300}, 20);
+      QVERIFY2(centre.has_value() == pans, name);
+      // Panning centres the probe and keeps the zoom.
+      if (pans) QVERIFY2(*centre == at && viewport.halfSize() == half, name);
+    }
+  }
+
+  void theViewFollowsAndRecentresAtOnce() {
+    // Following: a zoomed view pans to a probe out of it, a fitted one not.
+    QVERIFY(!mView->keepInSight(90, 70));
+    mView->zoomToWindow(15, 25, 15, 25);
+    QVERIFY(!mView->keepInSight(21.7, 20));
+    QVERIFY(mView->keepInSight(50, 20));
+    QCOMPARE(mView->viewPointAt(kMiddle), QPointF(50, 20));
+    QCOMPARE(shownHeight(*mView), 10.0);
+    // A double-click recentres as the owner decides and the screen shows it
+    // before the event loop turns; the next click picks what is shown.
+    connect(mView.get(), &BoardView::recentreRequested, this,
+            [this] { mView->centreOnPoint(21.7, 20, 10); });
+    QTest::mouseDClick(mView.get(), Qt::LeftButton, {}, kCentre);
+    QCOMPARE(mView->screen()->grabWindow(mView->winId()).toImage(),
+             render(*mView));
+    QCOMPARE(click(*mView, kCentre), QString("P2"));
   }
 
   void nothingToShowPaintsTheBackground() {

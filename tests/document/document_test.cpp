@@ -6,6 +6,7 @@
 #include "boardbuilder.h"
 #include "boarddocument.h"
 #include "extraction.h"
+#include "placement.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -62,6 +63,27 @@ TEST(DocumentModel, KeywordsAreExactNonEmptyAndTheFirstAttributeWins) {
   e.attribute(1)->value = "x";
   EXPECT_EQ(e.attributes[0].value, "x");
   EXPECT_EQ(e.attribute(3), nullptr);
+}
+
+TEST(DocumentModel, OnlyAProbeMarkedExactlyUnplacedIsUnplaced) {
+  // The value of its first "PROBE_PLACEMENT" attribute decides; none: placed.
+  const std::pair<test::Attrs, bool> cases[] = {
+      {{{"PROBE_PLACEMENT", "Unplaced"}}, true},
+      {{{"PROBE_PLACEMENT", "Placed"}}, false},
+      {{{"PROBE_PLACEMENT", "unplaced"}}, false},
+      {{{"PROBE_PLACEMENT", "Unplaced "}}, false},
+      {{{"PLACEMENT", "Unplaced"}}, false},
+      {{}, false},
+      {{{"PROBE_PLACEMENT", "Placed"}, {"PROBE_PLACEMENT", "Unplaced"}},
+       false}};
+  for (const auto& [attrs, unplaced] : cases) {
+    test::BoardBuilder b;
+    const Board& board = b.board();
+    const int probe = b.probe("1", 1, 0, 0, Side::Top, attrs);
+    const int keyword = board.keywordIndex(placementKeyword());
+    EXPECT_EQ(isUnplaced(board.entities[probe], keyword), unplaced)
+        << (attrs.empty() ? "" : attrs.back().second);
+  }
 }
 
 // Record fields are separated by character 5, here shown as "|". Numbers

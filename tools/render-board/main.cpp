@@ -44,6 +44,11 @@ int main(int argc, char** argv) {
       QStringLiteral("size"), QStringLiteral("Image size (default 1200x900)."),
       QStringLiteral("WxH"), QStringLiteral("1200x900"));
   parser.addOption(size);
+  const QCommandLineOption current(
+      QStringLiteral("current"),
+      QStringLiteral("Draw this probe as the current one (yellow, ringed)."),
+      QStringLiteral("PROBE"));
+  parser.addOption(current);
   parser.addPositionalArgument(QStringLiteral("INPUT"),
                                QStringLiteral("Board document to draw."));
   parser.addPositionalArgument(QStringLiteral("PREFIX"),
@@ -75,6 +80,14 @@ int main(int argc, char** argv) {
   for (const lw::Entity& e : document.board().entities)
     if (e.kind == lw::EntityKind::Probe)
       picture.colourProbe(e.name, {255, 0, 0});
+  if (parser.isSet(current)) {
+    const QString name = parser.value(current);
+    if (!picture.colourProbe(name, {255, 255, 0})) {
+      err << "render-board: the board has no placed probe " << name << '\n';
+      return 1;
+    }
+    picture.setCurrentProbe(name);
+  }
 
   QImage image(w, h, QImage::Format_RGB32);
   for (bool fromTop : {true, false}) {
