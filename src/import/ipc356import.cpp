@@ -4,6 +4,7 @@
 #include "ipc356placer.h"
 #include "ipc356reader.h"
 #include "netlisttext.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,6 +199,7 @@ std::optional<ProbeSize> probeSizeFromText(QStringView text) {
 
 ImportResult importIpc356(const QString& path, const ImportOptions& options) {
   const QString shown = QDir::toNativeSeparators(path);
+  requireRegularFile(path);
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     throw Error(QStringLiteral("Cannot open \"%1\": %2")

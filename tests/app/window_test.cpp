@@ -140,6 +140,8 @@ class WindowTest : public QObject {
         << "The file being loaded does not contain any access points.";
     QTest::newRow("corrupt") << "corrupt"
                              << "corrupt.vd\": not valid JSON";
+    QTest::newRow("named pipe") << "pipe"
+                                << "fifo.vd\": it is a named pipe.";
     QTest::newRow("netlist") << "netlist"
                              << "netlist.vd is not a Loomwright board "
                                 "document.\n\nIt looks like an IPC-D-356 "
@@ -163,6 +165,7 @@ class WindowTest : public QObject {
     if (problem == "netlist")
       path =
           f->write("netlist.vd", QByteArray("C  IPC-D-356\r\nP  UNITS 0\r\n"));
+    if (problem == "pipe") path = f->pipe("fifo.vd");  // never written
     f->prompts.messages.clear();
     w->loadFile(path);
     QCOMPARE(f->prompts.messages.size(), 1);

@@ -5,6 +5,8 @@
 // says what is wrong; none crashes, hangs or yields a half-read board.
 
 #include "boardio.h"
+#include "savefile.h"
+#include "vdformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +16,35 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <malloc.h>
+
+#include <atomic>
+#include <cerrno>
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
+#include <new>
+
+// Bytes held through operator new, and the most held since last reset.
+static std::atomic<std::size_t> gHeld{0}, gPeak{0};
+
+void* operator new(std::size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  const std::size_t held = gHeld += malloc_usable_size(p);
+  for (std::size_t peak = gPeak; held > peak;)
+    if (gPeak.compare_exchange_weak(peak, held)) break;
+  return p;
+}
+void operator delete(void* p) noexcept {
+  if (p) gHeld -= malloc_usable_size(p);
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  operator delete(p);
+}
 
 using namespace lw;
 
@@ -76,6 +104,7 @@ invalid-utf8.vd: UTF-8
 nan.vd: not valid JSON: parse error at line 9
 infinite-number.vd: entities[0].x: the number is out of range
 int-beyond-32-bit.vd: entities[0].n: 2147483648 is out of range (-2147483648 to 2147483647)
+int-beyond-64-bit.vd: entities[0].n: -99999999999999999999 is out of range
 display-int-beyond-16-bit.vd: entities[0].a[0][2][5]: 32768 is out of range
 display-wrong-length.vd: entities[0].a[0][2]: expected 13 numbers: 5 reals and 8 integers
 select-beyond-16-bit.vd: files[0].select: 40000 is out of range
@@ -110,6 +139,7 @@ attribute-not-a-pair.vd: entities[0].a[0]: expected [name, value] or [name, valu
 deeply-nested.vd: entities[0]: expected an object
 deeply-nested-unclosed.vd: not valid JSON
 zero-byte.vd: not valid JSON: a zero byte at byte offset 2
+name-with-field-separator.vd: entities[0].name: the probe name "P<U+0005>X" holds the control character U+0005
 )";
 
 Board parse(const QByteArray& json) {
@@ -212,6 +242,8 @@ TEST(FormatWrite, BoardsTheReaderRefusesAreNotWritten) {
       {[](Board& b) { b.entities[0].kind = EntityKind(11); },
        "entities[0].k: unknown kind code 11"},
       {[](Board& b) { b.units = PageUnits(5); }, "units: unknown units code 5"},
+      {[](Board& b) { b.entities[3].attributes[3].value = "A\u0005B"; },
+       "entities[3].a[3][1]: the value \"A<U+0005>B\" holds"},
   };
   for (const auto& [breakIt, hint] : cases) {
     Board board = parse(kSample);
@@ -249,6 +281,32 @@ TEST(FormatRead, TheGoodDocumentSavesUnchangedAndEveryPrefixIsHandled) {
   }
 }
 
+// Where text stops being JSON is found at the place the user must look,
+// after runs of a size no memory would hold twice: blanks, digits, plain
+// characters and other scripts in a string.
+TEST(FormatRead, ErrorsAfterLongRunsAreLocatedInLittleMemory) {
+  const std::size_t n = 4 << 20;
+  std::string accents;
+  for (std::size_t i = 0; i < n / 2; ++i) accents += "\u00e9";
+  const std::pair<std::string, std::string> cases[] = {
+      {"[" + std::string(n, '\n') + "x]", "line 4194305, column 1:"},
+      {"[ " + std::string(n, ' ') + "x]", "line 1, column 4194307:"},
+      {"[\"" + std::string(n, 'a') + "\x01\"]", "line 1, column 4194307:"},
+      {"[1" + std::string(n, '0') + "x]", "line 1, column 4194307:"},
+      {"[\"\\u00e9" + accents + "\xff\"]", "line 1, column 4194313:"},
+  };
+  for (const auto& [text, where] : cases) {
+    const std::size_t before = gHeld;
+    gPeak = before;
+    const std::optional<std::string> message =
+        vd::locateSyntaxError(text.data(), text.size());
+    EXPECT_LT(gPeak - before, std::size_t(1) << 18) << where;
+    EXPECT_NE(message.value_or("").find("parse error at " + where),
+              std::string::npos)
+        << message.value_or("valid");
+  }
+}
+
 TEST(FormatFileName, OnlyVdOrVdzAfterTheLastDotInAnyCase) {
   const std::pair<const char*, std::optional<Compression>> cases[] = {
       {"a b/board.Vd", Compression::None}, {"board.VDZ", Compression::Gzip},
@@ -280,8 +338,8 @@ class FormatFile : public ::testing::Test {
 
 // Every field survives a save with the same bytes, whatever the name asks
 // for; a compressed save is the same text for zcat, with no time stamp and
-// no name. zcat reads concatenated gzip members as one text; so do we, also
-// around empty members.
+// no name. zcat reads concatenated gzip members as one text and ignores
+// zero padding after them; so do we, also around empty members.
 TEST_F(FormatFile, SavesAreDeterministicAndReadByContentAsZcatReadsThem) {
   const Board board = parse(kSample);
   writeBoard(board, path("plain.vdz"), Compression::None);
@@ -292,7 +350,7 @@ TEST_F(FormatFile, SavesAreDeterministicAndReadByContentAsZcatReadsThem) {
   const QByteArray packed = readBytes(path("a.vd"));
   EXPECT_EQ(readBytes(path("b.vd")), packed);
   const QByteArray empty = readBytes(LW_TEST_DATA "/bad/empty-gzip.vdz");
-  writeBytes(path("joined.vd"), empty + packed + empty);
+  writeBytes(path("joined.vd"), empty + packed + empty + QByteArray(512, 0));
   EXPECT_EQ(readBoard(path("joined.vd")), board);
   QProcess gzip;
   gzip.start("gzip", {"-dc", path("a.vd")});
@@ -317,7 +375,8 @@ TEST_F(FormatFile, ProgressOfACompressedFileRisesToOne) {
 // A save replaces the file, also with shorter content, and leaves nothing
 // else. A failed save keeps the previous file: when serializing fails, on a
 // full disk (a file size limit, which binds root too), in a read-only
-// folder; saves onto a folder or into a missing one fail.
+// folder; saves onto a folder, a named pipe or a device, or into a missing
+// folder fail.
 TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   writeBoard(parse(kSample), path("board.vd"), Compression::None);
   const QByteArray previous = serializeBoard(Board());
@@ -338,7 +397,7 @@ TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
   const rlimit small{512, old.rlim_max};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  expectFails("save", path("board.vd"));
+  expectFails("save", path("board.vd"), "larger than the system allows");
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
   expectKept();
@@ -355,7 +414,45 @@ TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   writeBytes(path("folder.vd/inside"), "keep");
   expectFails("save", path("folder.vd"), "it is a folder");
   EXPECT_EQ(readBytes(path("folder.vd/inside")), "keep");
+  ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.vd")).constData(), 0600), 0);
+  expectFails("save", path("pipe.vd"), "it is a named pipe");
   expectFails("save", path("no such folder/board.vd"));
+}
+
+// What only a broken or full disk does, injected: a write failing part-way,
+// the sync and the rename. Each keeps the previous file, leaves no
+// temporary file behind and names the reason.
+TEST_F(FormatFile, DiskFailuresKeepThePreviousFileAndNameTheReason) {
+  const struct {
+    SaveStep step;
+    int error;
+    const char* reason;
+  } cases[] = {
+      {SaveStep::Write, ENOSPC, "the disk is full"},
+      {SaveStep::Sync, EIO, "the disk reported an error (input/output error)"},
+      {SaveStep::Rename, EACCES, "Permission denied"},
+  };
+  const QByteArray big(3 << 20, 'x');  // written in several pieces
+  writeBytes(path("board.vd"), "previous");
+  for (const auto& c : cases) {
+    qint64 failedAfter = -1;
+    setSaveFaultHook([&](SaveStep step, qint64 written) {
+      if (step != c.step || (step == SaveStep::Write && written == 0)) return 0;
+      failedAfter = written;
+      return c.error;
+    });
+    const QString message =
+        errorOf([&] { writeFileAtomically(path("board.vd"), big); });
+    setSaveFaultHook({});
+    EXPECT_EQ(message.toStdString(),
+              QString("Cannot save \"%1\": %2.")
+                  .arg(QDir::toNativeSeparators(path("board.vd")), c.reason)
+                  .toStdString());
+    EXPECT_GT(failedAfter, c.step == SaveStep::Sync ? -1 : 0);
+    EXPECT_EQ(readBytes(path("board.vd")), "previous");
+    EXPECT_EQ(QDir(mDir.path()).entryList(QDir::Files),
+              QStringList{"board.vd"});
+  }
 }
 
 // Numbers in documents never follow the C library's locale, which a
@@ -376,7 +473,9 @@ TEST(FormatRoundTrip, GermanNumbersChangeNoByteAndNoMessage) {
 }
 
 // Every file in tests/data/bad has its row and is refused with its reason;
-// so are missing and unreadable files and folders.
+// so are missing and unreadable files, folders, and files that are not
+// regular files: reading a named pipe would wait for a writer for ever, a
+// device would never end, and /proc files say they are empty.
 TEST_F(FormatFile, EveryBadFileIsRefusedWithItsReason) {
   const QDir bad(LW_TEST_DATA "/bad");
   QStringList names;
@@ -388,6 +487,10 @@ TEST_F(FormatFile, EveryBadFileIsRefusedWithItsReason) {
   EXPECT_EQ(bad.entryList({"*.vd", "*.vdz"}, QDir::Files), names);
   expectFails("open", path("gone.vd"), "no such file");
   expectFails("open", mDir.path(), "it is a folder");
+  ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.vd")).constData(), 0600), 0);
+  expectFails("open", path("pipe.vd"), "it is a named pipe");
+  expectFails("open", "/dev/zero", "it is a device");
+  expectFails("open", "/proc/self/status", "it is not a regular file");
   writeBytes(path("locked.vd"), "{}");
   QFile::setPermissions(path("locked.vd"), QFileDevice::Permissions());
   if (!QFile(path("locked.vd")).open(QIODevice::ReadOnly))  // not as root
