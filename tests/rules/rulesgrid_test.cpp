@@ -45,17 +45,17 @@ TEST(RulesGrid, BuiltFromTheProbeGridAndAppliedBack) {
   EXPECT_TRUE(rules.isBooleanColumn(kVisible) &&
               rules.isBooleanColumn(kSortKey));
 
-  applyColumnRules(rules, {{"0", "1", "y loc"},  // case differs: nothing
-                           {"x", "1", "NOTE"},
-                           {"0", "0", "Pin"},
-                           {"1", "1", "Pin"},
-                           {"1", "0", "Y Loc"},
-                           {"0", "1", "No such column"}});
-  EXPECT_EQ(texts(rules, kVisible), "Visible|1|1|[0]|1|[1]|x|x");
+  applyColumnRules(rules, {{false, true, "y loc"},  // case differs: nothing
+                           {false, true, "NOTE"},
+                           {false, false, "Pin"},
+                           {true, true, "Pin"},
+                           {true, false, "Y Loc"},
+                           {false, true, "No such column"}});
+  EXPECT_EQ(texts(rules, kVisible), "Visible|1|1|[0]|1|[1]|0|0");
   EXPECT_EQ(texts(rules, kSortKey), "Sort Key|0|0|[0]|0|[1]|1|1");
   const std::vector<ColumnRule> lines = columnRules(rules);
   ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[4].visible + lines[4].sortKey + lines[4].name, "11Pin");
+  EXPECT_TRUE(lines[4].visible && lines[4].sortKey && lines[4].name == "Pin");
   rules.setText(1, kVisible, "0");
   rules.setText(4, kVisible, " ");
   applyVisibility(rules, probes);
@@ -86,6 +86,25 @@ TEST(MultiPassSort, LastEntryIsThePrimaryKey) {
                  "5\t5\ta\tR\t2\t1\t2\t2", "6\t-2\ta\t\t\t\t2\t1"});
     sortProbeGrid(g, QString(order).split(' ', Qt::SkipEmptyParts));
     EXPECT_EQ(columnTexts(g, 0).join(' ').toStdString(), expected) << order;
+  }
+}
+
+// Only the last pass by a column can change the order, so only it runs:
+// repeated entries cost one pass each however often they repeat.
+TEST(MultiPassSort, OnlyTheLastPassByEachColumnRuns) {
+  GridModel g;
+  fillGrid(g, {"Probe #\tX\tPin\tNumber\tPrefix\tX\tPin"});
+  const char* cases[][2] = {// entries, then the columns passed over
+                            {"X|Probe #|X", "0 1"},
+                            {"RefDes|RefDes|RefDes", "2 6 3 4"},
+                            {"RefDes|Pin", "6 3 4 2"},
+                            {"Nothing|RefDes|X|Probe #|Probe #", "2 6 3 4 1 0"},
+                            {"", ""}};
+  for (const auto& [order, expected] : cases) {
+    QStringList passes;
+    for (int c : sortPasses(g, QString(order).split('|', Qt::SkipEmptyParts)))
+      passes << QString::number(c);
+    EXPECT_EQ(passes.join(' ').toStdString(), expected) << order;
   }
 }
 
