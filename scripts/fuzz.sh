@@ -1,24 +1,47 @@
 #!/usr/bin/env bash
-# Builds the board reader's fuzz target with clang (libFuzzer with
-# AddressSanitizer and UndefinedBehaviorSanitizer) and runs it for a bounded
-# time, seeded with the documents in tests/data.
-#   scripts/fuzz.sh [seconds]      default 60
-# New inputs collect in build-fuzz/fuzz-corpus (kept between runs); a crash
-# leaves its input in build-fuzz/fuzz-artifacts.
+# Builds the fuzz targets with clang (libFuzzer with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs each for a bounded time:
+#   board   the board reader, its gzip layer and the save-reload round trip,
+#           seeded with the documents in tests/data
+#   rules   the rules file reader and the sort passes it asks for, seeded
+#           with tests/rules/data
+#   wiring  the wiring state restored from a document
+#
+#   scripts/fuzz.sh [seconds] [target...]     default 60 seconds, all targets
+#   LW_FUZZ_RUNS=N scripts/fuzz.sh            N inputs each instead
+# New inputs collect in build-fuzz/fuzz-corpus/TARGET (kept between runs);
+# a crash leaves its input in build-fuzz/fuzz-artifacts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+shift || true
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then targets=(board rules wiring); fi
 build=${LW_FUZZ_BUILD:-$root/build-fuzz}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DLW_BUILD_FUZZ=ON -DLW_SANITIZE=ON \
   -DLW_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target lw_board_fuzz -j "${LW_JOBS:-2}"
+names=()
+for target in "${targets[@]}"; do names+=("lw_${target}_fuzz"); done
+cmake --build "$build" -j "${LW_JOBS:-2}" --target "${names[@]}"
 
-mkdir -p "$build/fuzz-corpus" "$build/fuzz-artifacts"
+limit=(-max_total_time="$seconds")
+if [ -n "${LW_FUZZ_RUNS:-}" ]; then limit=(-runs="$LW_FUZZ_RUNS"); fi
+mkdir -p "$build/fuzz-artifacts"
 export QT_QPA_PLATFORM=offscreen
-UBSAN_OPTIONS=print_stacktrace=1 "$build/tests/fuzz/lw_board_fuzz" \
-  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
-  -max_len=65536 -dict="$root/tests/fuzz/board.dict" \
-  -artifact_prefix="$build/fuzz-artifacts/" \
-  "$build/fuzz-corpus" "$root/tests/data/good" "$root/tests/data/bad"
+for target in "${targets[@]}"; do
+  seeds=() dict=()
+  case $target in
+    board) seeds=("$root/tests/data/good" "$root/tests/data/bad")
+           dict=(-dict="$root/tests/fuzz/board.dict") ;;
+    rules) seeds=("$root/tests/rules/data")
+           dict=(-dict="$root/tests/fuzz/rules.dict") ;;
+  esac
+  mkdir -p "$build/fuzz-corpus/$target"
+  echo "== $target"
+  UBSAN_OPTIONS=print_stacktrace=1 "$build/tests/fuzz/lw_${target}_fuzz" \
+    "${limit[@]}" -timeout=10 -rss_limit_mb=2560 -max_len=65536 \
+    "${dict[@]}" -artifact_prefix="$build/fuzz-artifacts/$target-" \
+    "$build/fuzz-corpus/$target" "${seeds[@]}"
+done
