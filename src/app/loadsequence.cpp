@@ -177,10 +177,10 @@ void MainWindow::closeBusyWindow() {
 void MainWindow::refuseUnreadable(const QString& fileName,
                                   const QString& readerMessage) {
   QFile file(fileName);
-  const QByteArray head = notRegularFileReason(fileName).isEmpty() &&
-                                  file.open(QIODevice::ReadOnly)
-                              ? file.read(4096)
-                              : QByteArray();
+  const QByteArray head =
+      notRegularFileReason(fileName).isEmpty() && file.open(QIODevice::ReadOnly)
+          ? file.read(4096)
+          : QByteArray();
   // A damaged document keeps the reader's words and position; a file of
   // another kind is named as such, and a netlist sent where it is read.
   if (head.isEmpty() || startsLikeBoardDocument(head))

@@ -25,9 +25,9 @@ std::vector<int> sortPasses(const GridModel& probes,
   // A later pass by the same column orders by it again and leaves its ties
   // as they are, equal in that column: the earlier pass decides nothing.
   std::vector<int> needed;
-  for (auto it = passes.rbegin(); it != passes.rend(); ++it)
-    if (std::find(needed.begin(), needed.end(), *it) == needed.end())
-      needed.push_back(*it);
+  for (std::size_t i = passes.size(); i-- > 0;)
+    if (std::find(needed.begin(), needed.end(), passes[i]) == needed.end())
+      needed.push_back(passes[i]);
   std::reverse(needed.begin(), needed.end());
   return needed;
 }

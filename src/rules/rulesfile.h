@@ -36,6 +36,7 @@ struct ColumnRule {
   bool visible = true;   // shows the column
   bool sortKey = false;  // ticks "Sort Key"
   QString name;          // a probe grid column title, matched exactly
+  bool operator==(const ColumnRule&) const = default;
 };
 
 struct Rules {
