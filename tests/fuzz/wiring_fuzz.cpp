@@ -23,22 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   };
   lw::Board board;
   board.files.push_back({1, "PCB", true, true, 1, 0});
-  lw::Entity probe;
-  probe.kind = lw::EntityKind::Probe;
-  probe.file = 1;
-  board.entities.assign(in.ConsumeIntegralInRange(0, 6), probe);
+  board.entities.assign(in.ConsumeIntegralInRange(0, 6),
+                        {.kind = lw::EntityKind::Probe, .file = 1});
   lw::BoardDocument doc(board);
+  // The ten settings as stored, then any of them (and the marks) as any
+  // text, the empty one standing for a missing value.
+  lw::storeWiringSettings(doc, {});
+  for (int keyword = 1; keyword <= 10; ++keyword)
+    if (in.ConsumeBool()) doc.setAttributeValue(keyword, text());
   const int wired = doc.registerKeyword(QStringLiteral("PROBE_WIRED"));
   for (int i = 0; doc.selectEntity(1, i); ++i)
     if (in.ConsumeBool()) doc.setAttributeValue(wired, text());
-  doc.selectDocumentAttributes();
-  for (const char* name :
-       {"WIRING_ZOOM_LEVEL", "WIRING_SURFACE_TOP", "WIRING_SURFACE_BOTTOM",
-        "WIRING_MECH", "WIRING_TOOLING", "WIRING_FIDUCIALS", "WIRING_VIAS",
-        "WIRING_COMPS", "WIRING_PINS", "WIRING_ROT"})
-    if (in.ConsumeBool())
-      doc.setAttributeValue(doc.registerKeyword(QLatin1StringView(name)),
-                            text());
 
   lw::GridModel grid;
   grid.setColumns(lw::probe_grid::kDataPosition + 1);
@@ -48,11 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   lw::restoreWiredMarks(doc, grid, 1);
 
   const lw::WiringSettings s = lw::restoreWiringSettings(doc, {});
-  const auto real = [](Qt::CheckState c) {
-    return c == Qt::Unchecked || c == Qt::PartiallyChecked || c == Qt::Checked;
-  };
   if (s.zoomLevel < 1 || s.zoomLevel > 10 || s.surfaceTop == s.surfaceBottom ||
-      !std::all_of(s.classes.begin(), s.classes.end(), real) ||
+      !std::all_of(s.classes.begin(), s.classes.end(),
+                   [](int c) { return c >= 0 && c <= Qt::Checked; }) ||
       s.rotation % 90 != 0 || s.rotation < 0 || s.rotation >= 360)
     std::abort();
   lw::BoardDocument saved(board);

@@ -243,9 +243,6 @@ class RulesDialogTest : public QObject {
         "applied=yes; probes=2,3,4,1,10; told=Loomwright|Warning|Ok|Cannot "
         "read the rules file \"$DIR/user/default.rules\": it is a folder. The "
         "rules shipped with Loomwright are used instead.");
-    row("no file that can be read", "folder,applyRulesFile",
-        "applied=no; told=Loomwright|Stop|Ok|Cannot read the rules file "
-        "\"$DIR/user/default.rules\": it is a folder.");
     row("flags other than 0 and 1",
         "user .ColumnGrid x 0 X Loc;.ColumnGrid 0 0 Y Loc,load",
         "flipped=Y Loc; told=Loomwright|Warning|Ok|These lines of "

@@ -71,7 +71,9 @@ TEST(RulesGrid, BuiltFromTheProbeGridAndAppliedBack) {
 // Entries sort in stable passes, the last one the primary key; "RefDes"
 // is reference designator order, after which rows of one designator keep
 // the order of the earlier entries. Other entries take the first column
-// of exactly their name; entries naming no column do nothing.
+// of exactly their name; entries naming no column do nothing. Only the
+// last pass by a column can change the order, so only it runs, however
+// often an entry repeats.
 TEST(MultiPassSort, LastEntryIsThePrimaryKey) {
   const char* cases[][2] = {
       // entries, then the probes in their order
@@ -84,27 +86,13 @@ TEST(MultiPassSort, LastEntryIsThePrimaryKey) {
                  "1\t5\tb\tR\t10\t2\t1\t6", "2\t5\tb\tR\t2\t1\t2\t5",
                  "3\t1\tb\tC\t10\t1\t2\t4", "4\t1\ta\tR\t10\t1\t1\t3",
                  "5\t5\ta\tR\t2\t1\t2\t2", "6\t-2\ta\t\t\t\t2\t1"});
-    sortProbeGrid(g, QString(order).split(' ', Qt::SkipEmptyParts));
+    // The entries in reverse before them change nothing, and do not run.
+    const QStringList entries = QString(order).split(' ', Qt::SkipEmptyParts);
+    const QStringList twice =
+        QStringList(entries.rbegin(), entries.rend()) + entries;
+    EXPECT_LE(sortPasses(g, twice).size(), 4u);
+    sortProbeGrid(g, twice);
     EXPECT_EQ(columnTexts(g, 0).join(' ').toStdString(), expected) << order;
-  }
-}
-
-// Only the last pass by a column can change the order, so only it runs:
-// repeated entries cost one pass each however often they repeat.
-TEST(MultiPassSort, OnlyTheLastPassByEachColumnRuns) {
-  GridModel g;
-  fillGrid(g, {"Probe #\tX\tPin\tNumber\tPrefix\tX\tPin"});
-  const char* cases[][2] = {// entries, then the columns passed over
-                            {"X|Probe #|X", "0 1"},
-                            {"RefDes|RefDes|RefDes", "2 6 3 4"},
-                            {"RefDes|Pin", "6 3 4 2"},
-                            {"Nothing|RefDes|X|Probe #|Probe #", "2 6 3 4 1 0"},
-                            {"", ""}};
-  for (const auto& [order, expected] : cases) {
-    QStringList passes;
-    for (int c : sortPasses(g, QString(order).split('|', Qt::SkipEmptyParts)))
-      passes << QString::number(c);
-    EXPECT_EQ(passes.join(' ').toStdString(), expected) << order;
   }
 }
 
