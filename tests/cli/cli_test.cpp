@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 namespace lw {
 namespace {
 
@@ -82,7 +84,8 @@ TEST_F(CliTest, StatusesAndMessages) {
   dir.write(noAccess, "noaccess.vd");
   dir.write(lastEmpty, "lastempty.vd");
   dir.write(lastFull, "lastfull.vd");
-  dir.pipe("pipe.vd");  // opening it would wait for a writer for ever
+  // Opening it would wait for a writer for ever.
+  mkfifo(QFile::encodeName(dir.path("pipe.vd")).constData(), 0600);
   const char* ok = "OK, PCB file \"LW-CTRL-100\" with 150 probes";
   const struct {
     const char* args;

@@ -359,9 +359,10 @@ TEST_F(FormatFile, ProgressOfACompressedFileRisesToOne) {
 }
 
 // A save replaces the file, also with shorter content, and leaves nothing
-// else. A failed save keeps the previous file: when serializing fails, on a
-// full disk (a file size limit, which binds root too); saves onto a folder
-// or a named pipe, or into a missing folder fail.
+// else. A failed save keeps the previous file, leaves no temporary file
+// and names the reason: when serializing fails, on a full disk (a file
+// size limit, which binds root too), when the disk fails; saves onto a
+// folder or a named pipe, or into a missing folder fail.
 TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   writeBoard(parse(kSample), path("board.vd"), Compression::None);
   const QByteArray previous = serializeBoard(Board());
@@ -386,6 +387,24 @@ TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
   expectKept();
+  // What only a broken or full disk does, injected: a write failing
+  // part-way (after its first piece), the sync and the rename.
+  const std::tuple<SaveStep, int, const char*> faults[] = {
+      {SaveStep::Write, ENOSPC, "the disk is full."},
+      {SaveStep::Sync, EIO, "the disk reported an error (input/output error)."},
+      {SaveStep::Rename, EACCES, "Permission denied."}};
+  for (const auto& [failing, error, reason] : faults) {
+    setSaveFaultHook([&](SaveStep step, qint64 written) {
+      return step == failing && (step != SaveStep::Write || written) ? error
+                                                                     : 0;
+    });
+    const QString message = errorOf(
+        [&] { writeFileAtomically(path("board.vd"), QByteArray(3 << 20, 0)); });
+    setSaveFaultHook({});
+    EXPECT_TRUE(message.endsWith("board.vd\": " + QString(reason)))
+        << message.toStdString();
+    expectKept();
+  }
 
   ASSERT_TRUE(QDir(mDir.path()).mkdir("folder.vd"));
   writeBytes(path("folder.vd/inside"), "keep");
@@ -394,32 +413,6 @@ TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.vd")).constData(), 0600), 0);
   expectFails("save", path("pipe.vd"), "it is a named pipe");
   expectFails("save", path("no such folder/board.vd"));
-}
-
-// What only a broken or full disk does, injected: a write failing part-way,
-// the sync and the rename. Each keeps the previous file, leaves no
-// temporary file behind and names the reason.
-TEST_F(FormatFile, DiskFailuresKeepThePreviousFileAndNameTheReason) {
-  const std::tuple<SaveStep, int, const char*> cases[] = {
-      {SaveStep::Write, ENOSPC, "the disk is full."},
-      {SaveStep::Sync, EIO, "the disk reported an error (input/output error)."},
-      {SaveStep::Rename, EACCES, "Permission denied."}};
-  writeBytes(path("board.vd"), "previous");
-  for (const auto& [failing, error, reason] : cases) {
-    setSaveFaultHook([&](SaveStep step, qint64 written) {
-      // A write fails part-way, after the first piece.
-      return step == failing && (step != SaveStep::Write || written) ? error
-                                                                     : 0;
-    });
-    const QString message = errorOf(
-        [&] { writeFileAtomically(path("board.vd"), QByteArray(3 << 20, 0)); });
-    setSaveFaultHook({});
-    EXPECT_TRUE(message.endsWith(path("board.vd") + "\": " + reason))
-        << message.toStdString();
-    EXPECT_EQ(readBytes(path("board.vd")), "previous");
-    EXPECT_EQ(QDir(mDir.path()).entryList(QDir::Files),
-              QStringList{"board.vd"});
-  }
 }
 
 // Numbers in documents never follow the C library's locale, which a
@@ -473,7 +466,6 @@ TEST_F(FormatFile, FilesTheUserMayNotReadOrWrite) {
   expectFails("save", path("new.vd"), "Permission denied");
   QFile::setPermissions(mDir.path(),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  EXPECT_EQ(QDir(mDir.path()).entryList(QDir::Files), QStringList{"locked.vd"});
 }
 
 }  // namespace

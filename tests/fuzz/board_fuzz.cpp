@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <new>
 #include <string>
 
 namespace {
@@ -26,8 +25,6 @@ std::string decode(const QByteArray& bytes, lw::Board& board) {
     return lw::serializeBoard(board).toStdString();
   } catch (const lw::vd::Problem& p) {
     return std::string("! ") + p.what();
-  } catch (const std::bad_alloc&) {
-    return "! memory";
   }
 }
 

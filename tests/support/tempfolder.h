@@ -10,8 +10,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
 namespace lw::test {
 
 // The file's bytes, or nothing when it cannot be read.
@@ -42,12 +40,6 @@ class TempFolder {
     return file;
   }
   QByteArray read(const QString& name) const { return readFile(path(name)); }
-  // A named pipe under name, which no one writes; the full path.
-  QString pipe(const QString& name) const {
-    const QString file = path(name);
-    return mkfifo(QFile::encodeName(file).constData(), 0600) == 0 ? file
-                                                                  : QString();
-  }
 
  private:
   QTemporaryDir mDir{QDir::tempPath() + "/loomwright test XXXXXX"};
