@@ -10,6 +10,7 @@
 #include <random>
 
 #include "gridview.h"
+#include "probesort.h"
 
 namespace {
 
@@ -173,6 +174,21 @@ void BM_SortThreePassRefDes(benchmark::State& state) {
   sortBench(state, cRows(), {kPin, kNumber, kPrefix});
 }
 
+// A rules file that repeats ".SortOrder RefDes": only the last three passes
+// can change the order, so only they run, however long the list.
+void BM_SortListOfRepeatedRefDes(benchmark::State& state) {
+  Fixture f;
+  const QStringList entries(qsizetype(state.range(0)), "RefDes");
+  for (auto _ : state) {
+    lw::sortProbeGrid(*f.view.grid(), entries);
+    settle();
+    state.PauseTiming();
+    f.unsort();
+    settle();
+    state.ResumeTiming();
+  }
+}
+
 void BM_SortNumericOnce(benchmark::State& state) {
   Fixture f;
   for (auto _ : state) {
@@ -199,5 +215,9 @@ BENCHMARK(BM_SortProbeNames)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortTextColumn)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortRegionalCoordinates)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortThreePassRefDes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortListOfRepeatedRefDes)
+    ->Arg(1)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortNumericOnce)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AutoSize)->Unit(benchmark::kMillisecond);

@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 #include "probetable.h"
 #include "prompts.h"
+#include "regularfile.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -177,7 +178,9 @@ void MainWindow::refuseUnreadable(const QString& fileName,
                                   const QString& readerMessage) {
   QFile file(fileName);
   const QByteArray head =
-      file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
+      notRegularFileReason(fileName).isEmpty() && file.open(QIODevice::ReadOnly)
+          ? file.read(4096)
+          : QByteArray();
   // A damaged document keeps the reader's words and position; a file of
   // another kind is named as such, and a netlist sent where it is read.
   if (head.isEmpty() || startsLikeBoardDocument(head))

@@ -1,5 +1,6 @@
 #include "boardio.h"
 
+#include "regularfile.h"
 #include "savefile.h"
 #include "vdformat.h"
 
@@ -96,19 +97,27 @@ QString native(const QString& path) {
 }
 
 vd::PaddedBuffer readFile(const QString& path) {
-  const QFileInfo info(path);
-  if (!info.exists()) cannotOpen(native(path), QStringLiteral("no such file"));
-  if (info.isDir()) cannotOpen(native(path), QStringLiteral("it is a folder"));
+  requireRegularFile(path);
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     cannotOpen(native(path), file.errorString());
   const qint64 size = file.size();
-  if (size == 0) cannotOpen(native(path), QStringLiteral("the file is empty"));
+  if (size == 0) {
+    // Files under /proc say they are empty and then read all the same.
+    char byte = 0;
+    cannotOpen(native(path), file.read(&byte, 1) > 0
+                                 ? "it is not a regular file"
+                                 : "the file is empty");
+  }
   if (size < 0 || std::size_t(size) > vd::kMaxDocumentBytes)
     cannotOpen(native(path), QStringLiteral("the file is too large"));
   vd::PaddedBuffer buffer{std::size_t(size)};
-  if (file.read(buffer.data(), size) != size)
-    cannotOpen(native(path), file.errorString());
+  const qint64 read = file.read(buffer.data(), size);
+  if (read < 0) cannotOpen(native(path), file.errorString());
+  // Files under /sys give less than the size they report.
+  if (read != size)
+    cannotOpen(native(path),
+               "it is not a regular file, or it changed while it was read");
   buffer.setSize(std::size_t(size));
   return buffer;
 }

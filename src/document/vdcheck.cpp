@@ -1,6 +1,7 @@
 // The rules a document must keep to be read back: checked after reading and
 // before writing, so that a save never produces a file that cannot be opened.
 
+#include "recordset.h"
 #include "vdformat.h"
 
 #include <algorithm>
@@ -14,6 +15,22 @@ namespace {
 
 std::string at(const char* array, std::size_t index) {
   return std::string(array) + '[' + std::to_string(index) + ']';
+}
+
+// Names and values reach the program in records whose fields character 5
+// separates: one inside a name would shift every field after it.
+bool holdsSeparator(const QString& text) {
+  return text.contains(kFieldSeparator);
+}
+
+std::string separatorProblem(const std::string& path, const std::string& what,
+                             QString text) {
+  constexpr qsizetype kMax = 60;  // keep messages readable
+  if (text.size() > kMax) text = text.left(kMax) + QStringLiteral("...");
+  text.replace(kFieldSeparator, QStringLiteral("<U+0005>"));
+  return path + ": " + what + " \"" + text.toStdString() +
+         "\" holds the control character U+0005, which Loomwright uses "
+         "between fields and no name or value may hold";
 }
 
 // Sorted numbers with a cache of the last hit: entities come in runs on the
@@ -55,6 +72,8 @@ std::string checkAttributes(const Board& board,
     if (a.keyword <= 0 || a.keyword >= board.keywords.size())
       return path() + at("", i) + "[0]: no keyword has index " +
              std::to_string(a.keyword);
+    if (holdsSeparator(a.value))
+      return separatorProblem(path() + at("", i) + "[1]", "the value", a.value);
     for (std::size_t r = 0; r < a.display.reals.size(); ++r)
       if (!std::isfinite(a.display.reals[r]))
         return path() + at("", i) + at("[2]", r) + ": not a finite number";
@@ -72,8 +91,11 @@ std::string checkHeader(const Board& board) {
   std::vector<QString> keywords(
       board.keywords.begin() + (board.keywords.isEmpty() ? 0 : 1),
       board.keywords.end());
-  for (std::size_t i = 0; i < keywords.size(); ++i)
+  for (std::size_t i = 0; i < keywords.size(); ++i) {
     if (keywords[i].isEmpty()) return at("keywords", i) + ": empty keyword";
+    if (holdsSeparator(keywords[i]))
+      return separatorProblem(at("keywords", i), "the keyword", keywords[i]);
+  }
   std::sort(keywords.begin(), keywords.end());
   if (auto it = std::adjacent_find(keywords.begin(), keywords.end());
       it != keywords.end())
@@ -167,6 +189,11 @@ std::string checkEntities(const Board& board) {
     if (!hasComponent(board, e)) return componentProblem(board, e, path());
     if (!isFinite(e) || e.width < 0 || e.height < 0)
       return numberProblem(e, path());
+    if (holdsSeparator(e.name))
+      return separatorProblem(
+          path() + ".name",
+          "the " + std::string(kKindNames[std::size_t(e.kind)]) + " name",
+          e.name);
     if (std::string p =
             checkAttributes(board, e.attributes, [&] { return path() + ".a"; });
         !p.empty())

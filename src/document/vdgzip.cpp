@@ -80,8 +80,10 @@ PaddedBuffer gunzip(const char* data, std::size_t size,
     out.setSize(out.size() + (room - zs.avail_out));
     if (ret == Z_STREAM_END) {
       const std::size_t used = fed - zs.avail_in;
-      if (used == size) break;
-      // Concatenated members are one stream to zcat, so they are here.
+      // Concatenated members are one stream to zcat, so they are here; so
+      // is the zero padding that tape and block devices leave at the end.
+      if (std::all_of(data + used, data + size, [](char c) { return !c; }))
+        break;
       if (!isGzip(data + used, size - used))
         throw Problem("unexpected bytes after the compressed data");
       inflateReset(&zs);

@@ -67,10 +67,24 @@ double JsonWalker::number(od::value& v, const Path& path) {
 std::int64_t JsonWalker::integer(od::value& v, const Path& path,
                                  std::int64_t lo, std::int64_t hi) {
   std::int64_t n = 0;
-  take(v.get_int64(), n, path, "a whole number");
-  if (n < lo || n > hi)
-    fail(&path, std::to_string(n) + " is out of range (" + std::to_string(lo) +
-                    " to " + std::to_string(hi) + ")");
+  const auto outOfRange = [&](const std::string& number) {
+    fail(&path, number + " is out of range (" + std::to_string(lo) + " to " +
+                    std::to_string(hi) + ")");
+  };
+  if (auto e = v.get_int64().get(n)) {
+    // Whole numbers beyond 64 bits are still whole numbers, when the text is
+    // JSON at all.
+    std::string_view raw = v.raw_json_token();
+    raw = raw.substr(0, raw.find_last_not_of(" \t\r\n") + 1);
+    const std::string_view digits = raw.substr(raw.starts_with('-') ? 1 : 0);
+    if (!digits.empty() &&
+        digits.find_first_not_of("0123456789") == std::string_view::npos &&
+        !locateSyntaxError(mBegin, mSize))
+      outOfRange(raw.size() > 30 ? std::string(raw.substr(0, 30)) + "..."
+                                 : std::string(raw));
+    failJson(e, &path, "a whole number");
+  }
+  if (n < lo || n > hi) outOfRange(std::to_string(n));
   return n;
 }
 

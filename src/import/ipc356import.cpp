@@ -4,6 +4,7 @@
 #include "ipc356placer.h"
 #include "ipc356reader.h"
 #include "netlisttext.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -237,6 +238,7 @@ QString probeSizeText(ProbeSize size) {
 
 ImportResult importIpc356(const QString& path, const ImportOptions& options) {
   const QString shown = QDir::toNativeSeparators(path);
+  requireRegularFile(path);
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     throw Error(QStringLiteral("Cannot open \"%1\": %2")

@@ -37,6 +37,19 @@ bool hasDigit(QStringView text) {
                      [](QChar ch) { return ch.isDigit(); });
 }
 
+// Qt writes a direction mark into the negative sign of Arabic, Persian and
+// Hebrew locales ("\u061C-1\u066B5") but does not read it back; it only
+// orders the text for display.
+bool isDirectionMark(QChar ch) {
+  return ch == u'\u200E' || ch == u'\u200F' || ch == u'\u061C';
+}
+
+QString withoutDirectionMarks(QStringView text) {
+  QString plain = text.toString();
+  plain.removeIf(isDirectionMark);
+  return plain;
+}
+
 struct Key {
   double number = 0;
   QStringView text;
@@ -63,7 +76,10 @@ std::optional<double> readNumber(QStringView text, const QLocale* regional) {
   std::optional<double> value = readCNumber(trimmed);
   if (!value && regional && hasDigit(trimmed)) {
     bool ok = false;
-    const double v = regional->toDouble(trimmed, &ok);
+    const double v =
+        std::any_of(trimmed.begin(), trimmed.end(), isDirectionMark)
+            ? regional->toDouble(withoutDirectionMarks(trimmed), &ok)
+            : regional->toDouble(trimmed, &ok);
     if (ok) value = v;
   }
   // A NaN would break the ordering the sort relies on.

@@ -1,23 +1,39 @@
 #include "probesort.h"
 
-#include "probetable.h"
+#include <algorithm>
 
 namespace lw {
 
-void sortProbeGrid(GridModel& probes, const QStringList& sortOrder) {
+std::vector<int> sortPasses(const GridModel& probes,
+                            const QStringList& sortOrder) {
+  std::vector<int> passes;
+  const auto titled = [&](const QString& title, bool every) {
+    for (int c = 0; c < probes.columns(); ++c) {
+      if (probes.text(0, c) != title) continue;
+      passes.push_back(c);
+      if (!every) return;
+    }
+  };
   for (const QString& entry : sortOrder) {
     if (entry == kRefDesEntry) {
-      sortByReference(probes, QStringLiteral("Prefix"),
-                      QStringLiteral("Number"), QStringLiteral("Pin"));
-      continue;
-    }
-    for (int c = 0; c < probes.columns(); ++c) {
-      if (probes.text(0, c) == entry) {
-        probes.sortByColumn(c);
-        break;
-      }
+      for (const char* title : {"Pin", "Number", "Prefix"})
+        titled(QLatin1StringView(title), true);
+    } else {
+      titled(entry, false);
     }
   }
+  // A later pass by the same column orders by it again and leaves its ties
+  // as they are, equal in that column: the earlier pass decides nothing.
+  std::vector<int> needed;
+  for (std::size_t i = passes.size(); i-- > 0;)
+    if (std::find(needed.begin(), needed.end(), passes[i]) == needed.end())
+      needed.push_back(passes[i]);
+  std::reverse(needed.begin(), needed.end());
+  return needed;
+}
+
+void sortProbeGrid(GridModel& probes, const QStringList& sortOrder) {
+  for (int column : sortPasses(probes, sortOrder)) probes.sortByColumn(column);
 }
 
 std::optional<MoveButtons> moveButtonStates(int count, int selected) {

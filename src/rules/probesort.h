@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace lw {
 
@@ -21,6 +22,13 @@ inline constexpr QLatin1StringView kRefDesEntry("RefDes");
 // Another entry sorts by the first column titled exactly so; an entry that
 // names no column does nothing. Rows keep their hidden state.
 void sortProbeGrid(GridModel& probes, const QStringList& sortOrder);
+
+// The columns sortProbeGrid passes over, in order: only the last pass by
+// each column, since an earlier one cannot change the result. However long
+// the list (a rules file may repeat an entry ten thousand times), there are
+// at most as many passes as columns.
+std::vector<int> sortPasses(const GridModel& probes,
+                            const QStringList& sortOrder);
 
 struct MoveButtons {
   bool up = false;

@@ -105,6 +105,9 @@ bool RulesDialog::applyRulesFile(ProbeGridHost& host,
   QString error;
   const bool applied = dialog.loadRules(&error);
   dialog.close();
+  if (!applied)
+    host.prompts().message(parent, kTitle, error, Prompts::Icon::Stop,
+                           Prompts::Buttons::Ok);
   return applied;
 }
 
@@ -177,27 +180,42 @@ void RulesDialog::cmdApply_Click() {
 }
 
 bool RulesDialog::loadRules(QString* error) {
-  const QString path = mFiles.readable();
-  Rules rules;
+  RulesRead read;
   try {
-    if (path.isEmpty())
-      throw Error(
-          QStringLiteral("Cannot read the rules file \"%1\": it no longer "
-                         "exists.")
-              .arg(QDir::toNativeSeparators(
-                  mFiles.user.isEmpty() ? mFiles.shipped : mFiles.user)));
-    rules = readRulesFile(path);
+    read = readRules(mFiles);
   } catch (const Error& e) {
     *error = e.message();
     return false;
   }
   lstSortOrder->clear();
-  lstSortOrder->addItems(rules.sortOrder);
-  applyColumnRules(*fgDisplay->grid(), rules.columns);
+  lstSortOrder->addItems(read.rules.sortOrder);
+  applyColumnRules(*fgDisplay->grid(), read.rules.columns);
   applyVisibility(*fgDisplay->grid(), mHost.probeGrid());
   fgDisplay->viewport()->repaint();
   cmdApply_Click();
+  tellWhatWasPassedOver(read);
   return true;
+}
+
+void RulesDialog::tellWhatWasPassedOver(const RulesRead& read) {
+  QStringList told;
+  if (!read.userProblem.isEmpty())
+    told << read.userProblem +
+                QStringLiteral(
+                    " The rules shipped with Loomwright are used "
+                    "instead.");
+  if (const auto count = read.rules.ignored.size(); count > 0) {
+    constexpr qsizetype kShown = 10;
+    QString lines = QStringLiteral("These lines of \"%1\" were ignored:\n")
+                        .arg(QDir::toNativeSeparators(read.path)) +
+                    read.rules.ignored.mid(0, kShown).join(u'\n');
+    if (count > kShown)
+      lines += QStringLiteral("\n... and %1 more").arg(count - kShown);
+    told << lines;
+  }
+  if (!told.isEmpty())
+    mHost.prompts().message(this, kTitle, told.join(QStringLiteral("\n\n")),
+                            Prompts::Icon::Warning, Prompts::Buttons::Ok);
 }
 
 bool RulesDialog::cmdLoad_Click() {
@@ -210,7 +228,7 @@ bool RulesDialog::cmdLoad_Click() {
 }
 
 bool RulesDialog::cmdSave_Click() {
-  const Rules rules{columnRules(*fgDisplay->grid()), sortOrder()};
+  const Rules rules{columnRules(*fgDisplay->grid()), sortOrder(), {}};
   QStringList leftOut;
   try {
     leftOut = writeRulesFile(mFiles.user, rules, QDate::currentDate());

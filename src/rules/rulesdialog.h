@@ -28,9 +28,10 @@ class RulesDialog : public QDialog {
   RulesDialog(ProbeGridHost& host, RulesFileLocations files,
               QWidget* parent = nullptr);
 
-  // The load sequence's rules step: when the rules file can be opened,
-  // shows the dialog without waiting, applies the file and closes the
-  // dialog again. False, without a message, when there was no file to read.
+  // The load sequence's rules step: when there is a rules file, shows the
+  // dialog without waiting, applies the file and closes the dialog again.
+  // False, without a message, when there was no file; with one when none
+  // could be read.
   static bool applyRulesFile(ProbeGridHost& host,
                              const RulesFileLocations& files,
                              QWidget* parent = nullptr);
@@ -64,8 +65,10 @@ class RulesDialog : public QDialog {
  private:
   void buildControls();
   void Form_Load();
-  // Reads and applies the file; false with the reason when it is unreadable.
+  // Reads and applies the file; false with the reason when no file can be
+  // read. A user's file passed over and lines ignored are told.
   bool loadRules(QString* error);
+  void tellWhatWasPassedOver(const RulesRead& read);
   void moveSelected(int step);
   int firstSelected() const;
 

@@ -1,12 +1,15 @@
 #include "rulesfile.h"
 
 #include "error.h"
+#include "regularfile.h"
 #include "savefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+
+#include <optional>
 
 namespace lw {
 
@@ -30,14 +33,26 @@ bool startsWithMarker(QStringView line, QLatin1StringView marker) {
          line.first(marker.size()).compare(marker, Qt::CaseInsensitive) == 0;
 }
 
-void readLine(QStringView line, Rules& rules) {
+// A flag is one character, "0" or "1"; the file says nothing else.
+std::optional<bool> flag(QChar c) {
+  if (c == u'0') return false;
+  if (c == u'1') return true;
+  return std::nullopt;
+}
+
+void readLine(QStringView line, int number, Rules& rules) {
   line = trimBlanks(line);
   if (line.size() < 11) return;
   if (startsWithMarker(line, QLatin1StringView(".columngrid"))) {
     if (line.size() < 17) return;  // no name: matches nothing
-    rules.columns.push_back({line.sliced(12, 1).toString(),
-                             line.sliced(14, 1).toString(),
-                             line.sliced(16).toString()});
+    const auto visible = flag(line[12]), sortKey = flag(line[14]);
+    if (visible && sortKey)
+      rules.columns.push_back({*visible, *sortKey, line.sliced(16).toString()});
+    else
+      rules.ignored.append(QStringLiteral("line %1 (\"%2\"): the flags must "
+                                          "be 0 or 1")
+                               .arg(number)
+                               .arg(line.left(60)));
   } else if (startsWithMarker(line, QLatin1StringView(".sortorder"))) {
     const QStringView entry = line.sliced(11);
     if (!entry.isEmpty()) rules.sortOrder.append(entry.toString());
@@ -50,24 +65,35 @@ bool representable(const QString& name) {
   return !name.endsWith(u' ');
 }
 
-// A flag is one character wide; anything else would shift the name.
-QChar flagCharacter(const QString& flag) {
-  return flag.isEmpty() ? QChar(u'0') : flag.front();
+[[noreturn]] void cannotRead(const QString& path, const QString& reason) {
+  throw Error(QStringLiteral("Cannot read the rules file \"%1\": %2.")
+                  .arg(QDir::toNativeSeparators(path), reason));
 }
 
 }  // namespace
 
-QString RulesFileLocations::readable() const {
-  if (!user.isEmpty() && QFileInfo(user).isFile()) return user;
-  if (!shipped.isEmpty() && QFileInfo(shipped).isFile()) return shipped;
-  return {};
+bool RulesFileLocations::available() const {
+  return (!user.isEmpty() && QFileInfo::exists(user)) ||
+         (!shipped.isEmpty() && QFileInfo::exists(shipped));
 }
 
-bool RulesFileLocations::available() const {
-  const QString path = readable();
-  if (path.isEmpty()) return false;
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly);
+RulesRead readRules(const RulesFileLocations& files) {
+  const auto exists = [](const QString& path) {
+    return !path.isEmpty() && QFileInfo::exists(path);
+  };
+  if (exists(files.user)) {
+    try {
+      return {readRulesFile(files.user), files.user, {}};
+    } catch (const Error& e) {
+      // Without rules the grid would show every internal column.
+      if (!exists(files.shipped)) throw;
+      return {readRulesFile(files.shipped), files.shipped, e.message()};
+    }
+  }
+  if (exists(files.shipped))
+    return {readRulesFile(files.shipped), files.shipped, {}};
+  cannotRead(files.user.isEmpty() ? files.shipped : files.user,
+             QStringLiteral("it no longer exists"));
 }
 
 Rules parseRules(QByteArrayView data) {
@@ -75,11 +101,15 @@ Rules parseRules(QByteArrayView data) {
   const QString text = QString::fromLatin1(data);
   Rules rules;
   qsizetype start = 0;
-  while (start <= text.size()) {
+  for (int number = 1; start <= text.size(); ++number) {
+    if (number > kMaxRulesFileLines && start < text.size())
+      throw Error(QStringLiteral("it has more than %1 lines, where rules "
+                                 "take a few dozen")
+                      .arg(kMaxRulesFileLines));
     // CR LF as written, but a bare LF or CR ends a line too.
     qsizetype end = start;
     while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
-    readLine(QStringView(text).sliced(start, end - start), rules);
+    readLine(QStringView(text).sliced(start, end - start), number, rules);
     if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
         text[end + 1] == u'\n')
       ++end;
@@ -100,8 +130,8 @@ QByteArray serializeRules(const Rules& rules, QDate date,
       skipped.append(c.name);
       continue;
     }
-    text += kColumnMarker + flagCharacter(c.visible) + u' ' +
-            flagCharacter(c.sortKey) + u' ' + c.name + kLineEnd;
+    text += kColumnMarker + (c.visible ? u'1' : u'0') + u' ' +
+            (c.sortKey ? u'1' : u'0') + u' ' + c.name + kLineEnd;
   }
   text += kLineEnd;
   for (const QString& entry : rules.sortOrder) {
@@ -116,15 +146,24 @@ QByteArray serializeRules(const Rules& rules, QDate date,
 }
 
 Rules readRulesFile(const QString& path) {
+  if (const QString why = notRegularFileReason(path); !why.isEmpty())
+    cannotRead(path, why);
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    throw Error(QStringLiteral("Cannot read the rules file \"%1\": %2.")
-                    .arg(QDir::toNativeSeparators(path), file.errorString()));
-  const QByteArray data = file.readAll();
+  if (!file.open(QIODevice::ReadOnly)) cannotRead(path, file.errorString());
+  // One byte more than is read tells a file too large even where the size
+  // is unknown.
+  const QByteArray data = file.read(kMaxRulesFileBytes + 1);
   if (file.error() != QFileDevice::NoError)
-    throw Error(QStringLiteral("Cannot read the rules file \"%1\": %2.")
-                    .arg(QDir::toNativeSeparators(path), file.errorString()));
-  return parseRules(data);
+    cannotRead(path, file.errorString());
+  if (data.size() > kMaxRulesFileBytes)
+    cannotRead(path, QStringLiteral("it is larger than %1 KB, where rules "
+                                    "take a few")
+                         .arg(kMaxRulesFileBytes / 1024));
+  try {
+    return parseRules(data);
+  } catch (const Error& e) {
+    cannotRead(path, e.message());
+  }
 }
 
 QStringList writeRulesFile(const QString& path, const Rules& rules,

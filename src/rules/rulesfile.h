@@ -14,7 +14,11 @@
 // has its visible flag at character 13, its sort-key flag at 15 and its name
 // from 17 on; a sort line has its entry from 12 on. Markers are read
 // case-blind; everything else is ignored, so short and odd lines are
-// harmless. A column line without a name (under 17 characters) is ignored.
+// harmless. A column line without a name (under 17 characters) is ignored;
+// so is one whose flags are not 0 or 1, and that is told.
+//
+// A real file holds a few dozen lines; a file above kMaxRulesFileBytes or
+// kMaxRulesFileLines is refused rather than read into the window.
 
 #include <QByteArray>
 #include <QDate>
@@ -25,15 +29,20 @@
 
 namespace lw {
 
+inline constexpr qint64 kMaxRulesFileBytes = 1 << 20;
+inline constexpr int kMaxRulesFileLines = 10000;
+
 struct ColumnRule {
-  QString visible;  // one character; "1" shows the column
-  QString sortKey;  // one character; "1" ticks "Sort Key"
-  QString name;     // a probe grid column title, matched exactly
+  bool visible = true;   // shows the column
+  bool sortKey = false;  // ticks "Sort Key"
+  QString name;          // a probe grid column title, matched exactly
+  bool operator==(const ColumnRule&) const = default;
 };
 
 struct Rules {
   std::vector<ColumnRule> columns;  // in file order; later lines win
   QStringList sortOrder;            // index 0 is applied first
+  QStringList ignored;  // "line 7 (...): why", for lines read and not used
 };
 
 // Where the rules file lives: the user's own, written by "Save Rules", and
@@ -42,13 +51,24 @@ struct RulesFileLocations {
   QString user;
   QString shipped;
 
-  // The file to read: the user's when it exists, else the shipped one when
-  // it exists, else "".
-  QString readable() const;
-  // readable() exists and opens for reading.
+  // There is a file to read, good or bad.
   bool available() const;
 };
 
+// Rules read from one of the files, and why the user's was passed over.
+struct RulesRead {
+  Rules rules;
+  QString path;         // the file read
+  QString userProblem;  // the user's file could not be read; or ""
+};
+
+// Reads the user's file when it exists, else the shipped one; a user's file
+// that cannot be read gives way to the shipped one, and userProblem says
+// why. Throws Error naming the file when no file can be read.
+RulesRead readRules(const RulesFileLocations& files);
+
+// Throws Error, without a file name, for text of more than
+// kMaxRulesFileLines lines.
 Rules parseRules(QByteArrayView data);
 
 // Names that cannot make the round trip are left out and listed in leftOut:

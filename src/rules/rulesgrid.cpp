@@ -37,8 +37,8 @@ std::vector<ColumnRule> columnRules(const GridModel& rules) {
   std::vector<ColumnRule> out;
   out.reserve(size_t(std::max(rules.rows() - 1, 0)));
   for (int r = 1; r < rules.rows(); ++r)
-    out.push_back({rules.text(r, kVisible), rules.text(r, kSortKey),
-                   rules.text(r, kColumn)});
+    out.push_back({rules.text(r, kVisible) == kOne,
+                   rules.text(r, kSortKey) == kOne, rules.text(r, kColumn)});
   return out;
 }
 
@@ -47,8 +47,8 @@ void applyColumnRules(GridModel& rules, const std::vector<ColumnRule>& lines) {
   for (const ColumnRule& line : lines) {
     for (int r = 1; r < rules.rows(); ++r) {
       if (rules.text(r, kColumn) != line.name) continue;
-      rules.setText(r, kVisible, line.visible);
-      rules.setText(r, kSortKey, line.sortKey);
+      rules.setText(r, kVisible, line.visible ? kOne : kZero);
+      rules.setText(r, kSortKey, line.sortKey ? kOne : kZero);
     }
   }
 }

@@ -20,7 +20,8 @@ inline constexpr int kVisible = 0, kSortKey = 1, kColumn = 2;
 // shows, every "Sort Key" "0".
 void buildRulesGrid(GridModel& rules, const GridModel& probes);
 
-// One rule per data row, hidden rows included, in row order.
+// One rule per data row, hidden rows included, in row order; a flag is set
+// exactly when its cell is "1".
 std::vector<ColumnRule> columnRules(const GridModel& rules);
 
 // Each line sets the flags of every row whose "Column" equals its name

@@ -7,8 +7,9 @@ RegionalFormat initRegionalFormat(const QLocale& locale) {
   const QString s = locale.toString(0.1);
   f.decimalDiffers = s.lastIndexOf(u'.') < 1;
   f.decimalSeparator = s.size() > 2 ? s.mid(1, s.size() - 2) : QString();
-  const QString minus = locale.toString(-1.0);
-  f.negativeSign = minus.isEmpty() ? QStringLiteral("-") : minus.left(1);
+  // The whole sign: Arabic and Persian put a direction mark before it.
+  const QString minus = locale.negativeSign();
+  f.negativeSign = minus.isEmpty() ? QStringLiteral("-") : minus;
   return f;
 }
 

@@ -27,6 +27,7 @@
 #include <QUndoStack>
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
@@ -141,6 +142,8 @@ class WindowTest : public QObject {
         << "The file being loaded does not contain any access points.";
     QTest::newRow("corrupt") << "corrupt"
                              << "corrupt.vd\": not valid JSON";
+    QTest::newRow("named pipe") << "pipe"
+                                << "fifo.vd\": it is a named pipe.";
     QTest::newRow("netlist") << "netlist"
                              << "netlist.vd is not a Loomwright board "
                                 "document.\n\nIt looks like an IPC-D-356 "
@@ -164,6 +167,8 @@ class WindowTest : public QObject {
     if (problem == "netlist")
       path =
           f->write("netlist.vd", QByteArray("C  IPC-D-356\r\nP  UNITS 0\r\n"));
+    if (problem == "pipe")  // never written
+      mkfifo(QFile::encodeName(path = f->path("fifo.vd")).constData(), 0600);
     f->prompts.messages.clear();
     w->loadFile(path);
     QCOMPARE(f->prompts.messages.size(), 1);

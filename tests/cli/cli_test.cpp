@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 namespace lw {
 namespace {
 
@@ -82,6 +84,8 @@ TEST_F(CliTest, StatusesAndMessages) {
   dir.write(noAccess, "noaccess.vd");
   dir.write(lastEmpty, "lastempty.vd");
   dir.write(lastFull, "lastfull.vd");
+  // Opening it would wait for a writer for ever.
+  mkfifo(QFile::encodeName(dir.path("pipe.vd")).constData(), 0600);
   const char* ok = "OK, PCB file \"LW-CTRL-100\" with 150 probes";
   const struct {
     const char* args;
@@ -97,6 +101,7 @@ TEST_F(CliTest, StatusesAndMessages) {
       {"validate $lastempty.vd", kExitFailed, "", "_REV_A\" has no probes"},
       {"validate $lastfull.vd", kExitOk, ok, "$lastfull.vd: warning: 2 PCB"},
       {"validate $missing.vd", kExitFailed, "", "Cannot open \"$missing.vd\""},
+      {"import $pipe.vd -o $x.vd", kExitFailed, "", "it is a named pipe"},
       {"convert $demo.vd $demo.VDZ", kExitOk, "(compressed)", ""},
       {"convert $demo.VDZ $back.Vd", kExitOk, "$demo.VDZ -> $back.Vd\n", ""},
       {"convert $demo.vd $demo.json", kExitUsage, "", "$demo.json: the output"},

@@ -5,6 +5,8 @@
 // says what is wrong; none crashes, hangs or yields a half-read board.
 
 #include "boardio.h"
+#include "savefile.h"
+#include "vdformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +16,29 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
+#include <new>
+
+// The largest block asked of operator new since the last reset.
+static std::atomic<std::size_t> gLargest{0};
+
+void* operator new(std::size_t size) {
+  if (size > gLargest) gLargest = size;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 using namespace lw;
 
@@ -76,6 +98,7 @@ invalid-utf8.vd: UTF-8
 nan.vd: not valid JSON: parse error at line 9
 infinite-number.vd: entities[0].x: the number is out of range
 int-beyond-32-bit.vd: entities[0].n: 2147483648 is out of range (-2147483648 to 2147483647)
+int-beyond-64-bit.vd: entities[0].n: -99999999999999999999 is out of range
 display-int-beyond-16-bit.vd: entities[0].a[0][2][5]: 32768 is out of range
 display-wrong-length.vd: entities[0].a[0][2]: expected 13 numbers: 5 reals and 8 integers
 select-beyond-16-bit.vd: files[0].select: 40000 is out of range
@@ -110,6 +133,7 @@ attribute-not-a-pair.vd: entities[0].a[0]: expected [name, value] or [name, valu
 deeply-nested.vd: entities[0]: expected an object
 deeply-nested-unclosed.vd: not valid JSON
 zero-byte.vd: not valid JSON: a zero byte at byte offset 2
+name-with-field-separator.vd: entities[0].name: the probe name "P<U+0005>X" holds the control character U+0005
 )";
 
 Board parse(const QByteArray& json) {
@@ -249,6 +273,26 @@ TEST(FormatRead, TheGoodDocumentSavesUnchangedAndEveryPrefixIsHandled) {
   }
 }
 
+// Where text stops being JSON is found at the place the user must look,
+// after runs of a size no memory would hold twice: blanks, digits, plain
+// characters and other scripts in a string.
+TEST(FormatRead, ErrorsAfterLongRunsAreLocatedInLittleMemory) {
+  const std::size_t n = 4 << 20;
+  const std::pair<std::string, std::string> cases[] = {
+      {"[" + std::string(n, '\n') + "x]", "line 4194305, column 1:"},
+      {"[1" + std::string(n, '0') + " x]", "line 1, column 4194308:"},
+      {"[\"\\u00e9" + std::string(n, 'a') +
+           QString("\u00e9").repeated(n / 2).toStdString() + "\x01\"]",
+       "line 1, column 8388617:"}};
+  for (const auto& [text, where] : cases) {
+    gLargest = 0;
+    const auto message = vd::locateSyntaxError(text.data(), text.size());
+    EXPECT_LT(gLargest, std::size_t(1) << 16) << where;
+    EXPECT_NE(message.value_or("").find("at " + where), std::string::npos)
+        << message.value_or("valid");
+  }
+}
+
 TEST(FormatFileName, OnlyVdOrVdzAfterTheLastDotInAnyCase) {
   const std::pair<const char*, std::optional<Compression>> cases[] = {
       {"a b/board.Vd", Compression::None}, {"board.VDZ", Compression::Gzip},
@@ -280,8 +324,8 @@ class FormatFile : public ::testing::Test {
 
 // Every field survives a save with the same bytes, whatever the name asks
 // for; a compressed save is the same text for zcat, with no time stamp and
-// no name. zcat reads concatenated gzip members as one text; so do we, also
-// around empty members.
+// no name. zcat reads concatenated gzip members as one text and ignores
+// zero padding after them; so do we, also around empty members.
 TEST_F(FormatFile, SavesAreDeterministicAndReadByContentAsZcatReadsThem) {
   const Board board = parse(kSample);
   writeBoard(board, path("plain.vdz"), Compression::None);
@@ -292,7 +336,7 @@ TEST_F(FormatFile, SavesAreDeterministicAndReadByContentAsZcatReadsThem) {
   const QByteArray packed = readBytes(path("a.vd"));
   EXPECT_EQ(readBytes(path("b.vd")), packed);
   const QByteArray empty = readBytes(LW_TEST_DATA "/bad/empty-gzip.vdz");
-  writeBytes(path("joined.vd"), empty + packed + empty);
+  writeBytes(path("joined.vd"), empty + packed + empty + QByteArray(512, 0));
   EXPECT_EQ(readBoard(path("joined.vd")), board);
   QProcess gzip;
   gzip.start("gzip", {"-dc", path("a.vd")});
@@ -315,9 +359,10 @@ TEST_F(FormatFile, ProgressOfACompressedFileRisesToOne) {
 }
 
 // A save replaces the file, also with shorter content, and leaves nothing
-// else. A failed save keeps the previous file: when serializing fails, on a
-// full disk (a file size limit, which binds root too), in a read-only
-// folder; saves onto a folder or into a missing one fail.
+// else. A failed save keeps the previous file, leaves no temporary file
+// and names the reason: when serializing fails, on a full disk (a file
+// size limit, which binds root too), when the disk fails; saves onto a
+// folder or a named pipe, or into a missing folder fail.
 TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   writeBoard(parse(kSample), path("board.vd"), Compression::None);
   const QByteArray previous = serializeBoard(Board());
@@ -338,23 +383,35 @@ TEST_F(FormatFile, SavesReplaceTheFileAndFailedSavesKeepIt) {
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
   const rlimit small{512, old.rlim_max};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  expectFails("save", path("board.vd"));
+  expectFails("save", path("board.vd"), "larger than the system allows");
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
   expectKept();
-
-  QFile::setPermissions(mDir.path(), QFile::ReadOwner | QFile::ExeOwner);
-  QFile probe(path("probe"));
-  if (!probe.open(QIODevice::WriteOnly)) expectFails("save", path("board.vd"));
-  probe.remove();  // written anyway when running as root
-  QFile::setPermissions(mDir.path(),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  expectKept();
+  // What only a broken or full disk does, injected: a write failing
+  // part-way (after its first piece), the sync and the rename.
+  const std::tuple<SaveStep, int, const char*> faults[] = {
+      {SaveStep::Write, ENOSPC, "the disk is full."},
+      {SaveStep::Sync, EIO, "the disk reported an error (input/output error)."},
+      {SaveStep::Rename, EACCES, "Permission denied."}};
+  for (const auto& [failing, error, reason] : faults) {
+    setSaveFaultHook([&](SaveStep step, qint64 written) {
+      return step == failing && (step != SaveStep::Write || written) ? error
+                                                                     : 0;
+    });
+    const QString message = errorOf(
+        [&] { writeFileAtomically(path("board.vd"), QByteArray(3 << 20, 0)); });
+    setSaveFaultHook({});
+    EXPECT_TRUE(message.endsWith("board.vd\": " + QString(reason)))
+        << message.toStdString();
+    expectKept();
+  }
 
   ASSERT_TRUE(QDir(mDir.path()).mkdir("folder.vd"));
   writeBytes(path("folder.vd/inside"), "keep");
   expectFails("save", path("folder.vd"), "it is a folder");
   EXPECT_EQ(readBytes(path("folder.vd/inside")), "keep");
+  ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.vd")).constData(), 0600), 0);
+  expectFails("save", path("pipe.vd"), "it is a named pipe");
   expectFails("save", path("no such folder/board.vd"));
 }
 
@@ -376,7 +433,9 @@ TEST(FormatRoundTrip, GermanNumbersChangeNoByteAndNoMessage) {
 }
 
 // Every file in tests/data/bad has its row and is refused with its reason;
-// so are missing and unreadable files and folders.
+// so are missing and unreadable files, folders, and files that are not
+// regular files: reading a named pipe would wait for a writer for ever, a
+// device would never end, and /proc files say they are empty.
 TEST_F(FormatFile, EveryBadFileIsRefusedWithItsReason) {
   const QDir bad(LW_TEST_DATA "/bad");
   QStringList names;
@@ -388,10 +447,25 @@ TEST_F(FormatFile, EveryBadFileIsRefusedWithItsReason) {
   EXPECT_EQ(bad.entryList({"*.vd", "*.vdz"}, QDir::Files), names);
   expectFails("open", path("gone.vd"), "no such file");
   expectFails("open", mDir.path(), "it is a folder");
+  ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.vd")).constData(), 0600), 0);
+  expectFails("open", path("pipe.vd"), "it is a named pipe");
+  expectFails("open", "/dev/zero", "it is a device");
+  expectFails("open", "/proc/self/status", "it is not a regular file");
+}
+
+// A file the user may not read is refused, and a save into a folder the
+// user may not write fails and keeps the file. Root may do both: ctest
+// runs these tests as nobody when started as root (tests/CMakeLists.txt).
+TEST_F(FormatFile, FilesTheUserMayNotReadOrWrite) {
   writeBytes(path("locked.vd"), "{}");
   QFile::setPermissions(path("locked.vd"), QFileDevice::Permissions());
-  if (!QFile(path("locked.vd")).open(QIODevice::ReadOnly))  // not as root
-    expectFails("open", path("locked.vd"), "Permission denied");
+  if (QFile(path("locked.vd")).open(QIODevice::ReadOnly))
+    GTEST_SKIP() << "privileged: may read and write anything";
+  expectFails("open", path("locked.vd"), "Permission denied");
+  QFile::setPermissions(mDir.path(), QFile::ReadOwner | QFile::ExeOwner);
+  expectFails("save", path("new.vd"), "Permission denied");
+  QFile::setPermissions(mDir.path(),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ using test::fillGrid;
 // The sort order of cells on their own.
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kGerman(QLocale::German, QLocale::Germany);
+const QLocale kArabic(QLocale::Arabic, QLocale::Egypt);
 
 // Stable and ascending: numbers (the whole text, trimmed, in C form or the
 // regional one, without group separators) by value before texts by code
@@ -32,6 +33,8 @@ TEST(GridSort, StableAscendingOrder) {
       {"generic", "x|w|x|w", "1 3 0 2"},
       {"generic", "2,25|-1,5|0.5", "2 1 0"},
       {"generic de", "0.035|-1,5|2,25|1.500,5|-infinity", "1 0 2 4 3"},
+      // Arabic signs carry a direction mark.
+      {"generic ar", "1|\u061C-1\u066B5|0\u066B5|\u061C-2", "3 1 2 0"},
       {"numeric", "12|012|3|12|5.0|012|05|5", "2 6 7 4 1 5 0 3"},
       {"numeric", "12A||7||12A|1", "5 2 1 3 0 4"},
       {"generic", "", ""}};
@@ -42,7 +45,9 @@ TEST(GridSort, StableAscendingOrder) {
     const bool numeric = QString(how).startsWith('n');
     for (int i :
          gridSortOrder(views, numeric ? GridOrder::Numeric : GridOrder::Generic,
-                       QString(how).endsWith("de") ? kGerman : kEnglish))
+                       QString(how).endsWith("de")   ? kGerman
+                       : QString(how).endsWith("ar") ? kArabic
+                                                     : kEnglish))
       order << QString::number(i);
     EXPECT_EQ(order.join(' ').toStdString(), expected) << text;
   }

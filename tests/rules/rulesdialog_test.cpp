@@ -39,7 +39,8 @@ struct Rig {
 
   // Comma-separated steps. Before the dialog opens (at its first step):
   // "user L;L", "shipped L;L" write a rules file ("ours": the build's),
-  // "blocked" puts a file where the user's folder should be, "retitle T"
+  // "blocked" puts a file where the user's folder should be, "folder" a
+  // folder where the user's file should be, "retitle T"
   // renames the first attribute column. "applyRulesFile" is the load
   // sequence's step. "V T", "S T", "C T" click the Visible, Sort Key or
   // Column cell of title T; "title N" clicks the rules grid's column title N;
@@ -56,6 +57,8 @@ struct Rig {
                       .toLatin1());
       else if (verb == "ours")
         dir.write("shipped/default.rules", readFile(RULES_SHIPPED_COPY));
+      else if (verb == "folder")
+        QDir().mkpath(files.user);
       else if (verb == "blocked")
         files.user = dir.write("blocked", "a file") + "/default.rules";
       else if (verb == "retitle")
@@ -234,6 +237,14 @@ class RulesDialogTest : public QObject {
         "applied=yes; flipped=Y Loc; probes=1,2,3,4,10; reselects=1");
     row("ours keep the table's columns", "ours,applyRulesFile",
         "applied=yes; flipped=; probes=1,2,3,4,10; reselects=1");
+    // What is passed over is told.
+    row("a user's file that cannot be read gives way, lines ignored",
+        "folder,shipped .ColumnGrid x 0 X Loc;.SortOrder X Loc,applyRulesFile",
+        "applied=yes; flipped=; probes=2,3,4,1,10; told=Loomwright|Warning|Ok|"
+        "Cannot read the rules file \"$DIR/user/default.rules\": it is a "
+        "folder. The rules shipped with Loomwright are used instead.\n\nThese "
+        "lines of \"$DIR/shipped/default.rules\" were ignored:\nline 4 "
+        "(\".ColumnGrid x 0 X Loc\"): the flags must be 0 or 1");
   }
   void scripts() {
     QFETCH(QString, steps);

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,13 +17,15 @@ namespace lw {
 namespace {
 
 // "visible sortKey [name]" per column rule, then "/" and "[entry]" per
-// sort entry.
+// sort entry, then "!N" per line ignored.
 std::string text(const Rules& rules) {
   QString text;
   for (const ColumnRule& c : rules.columns)
-    text += c.visible + ' ' + c.sortKey + " [" + c.name + "] ";
+    text += QString("%1 %2 [%3] ").arg(c.visible).arg(c.sortKey).arg(c.name);
   text += '/';
   for (const QString& entry : rules.sortOrder) text += " [" + entry + ']';
+  for (const QString& line : rules.ignored)
+    text += " !" + line.section(' ', 1, 1);
   return text.toStdString();
 }
 
@@ -29,9 +33,11 @@ std::string text(const Rules& rules) {
 TEST(RulesFile, ReadsPositionalLines) {
   const char* cases[][2] = {
       // file, then rules
-      // Markers in any case; flags one character of any value; the
-      // separators unchecked; the name kept but for trailing blanks.
-      {".COLUMNGRID 0 1 X\n.columngrid x y N N", "0 1 [X] x y [N N] /"},
+      // Markers in any case; flags 0 or 1, else the line is ignored and
+      // told; the separators unchecked; the name kept but for trailing
+      // blanks.
+      {".COLUMNGRID 0 1 X\n.columngrid x 1 N N\n.ColumnGrid 1 - M",
+       "0 1 [X] / !2 !3"},
       {".sortorder a\n.SORTORDER b\n", "/ [a] [b]"},
       {".ColumnGrid_1_0_P\n.ColumnGrid 1 0  P  Q \n", "1 0 [P] 1 0 [ P  Q] /"},
       // Blanks around a line are trimmed, tabs are not.
@@ -57,8 +63,8 @@ TEST(RulesFile, GoldenAndShippedFiles) {
   const QByteArray golden = file.readAll();
   const Rules rules = parseRules(golden);
   EXPECT_EQ(text(rules),
-            "1 0 [Wired] 1 1 [Probe #] 0 0 [Net Name] x 0 [Tester Resource] "
-            "1 0 [R\xc3\xa9sistance] / [Probe #] [RefDes] [Net Name]");
+            "1 0 [Wired] 1 1 [Probe #] 0 0 [Net Name] 1 0 [R\xc3\xa9sistance] "
+            "/ [Probe #] [RefDes] [Net Name]");
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   const QByteArray written = serializeRules(rules, QDate(2024, 12, 6));
   QLocale::setDefault(QLocale::c());
@@ -69,35 +75,42 @@ TEST(RulesFile, GoldenAndShippedFiles) {
       readRulesFile(LW_SOURCE_ROOT "/src/rules/default.rules");
   EXPECT_TRUE(shipped.sortOrder.isEmpty());
   ASSERT_EQ(shipped.columns.size(), 15u);
-  for (const ColumnRule& c : shipped.columns) EXPECT_EQ(c.sortKey, "0");
+  for (const ColumnRule& c : shipped.columns) EXPECT_FALSE(c.sortKey);
 }
 
 // Beyond Latin-1, line breaks (which could smuggle in a line of their
-// own) and trailing blanks cannot be read back. A flag is one character,
-// "0" for none.
+// own) and trailing blanks cannot be read back.
 TEST(RulesFile, NamesThatCannotReadBackAreLeftOutAndListed) {
   const QString cjk = QString::fromUtf8("\u62b5\u6297");
   Rules rules;
   for (const QString& name :
        {QString("Wired"), cjk, QString("two\nlines"), QString("trailing "),
         QString("A\r\n.SortOrder Wired")})
-    rules.columns.push_back({"1", "0", name});
-  rules.columns.push_back({"", "yes", "Flags"});
+    rules.columns.push_back({true, false, name});
   rules.sortOrder = {cjk, "Pin", "crlf\r"};
   QStringList leftOut;
   const Rules back =
       parseRules(serializeRules(rules, QDate(2024, 1, 2), &leftOut));
   EXPECT_EQ(leftOut, (QStringList{cjk, "two\nlines", "trailing ",
                                   "A\r\n.SortOrder Wired", "crlf\r"}));
-  EXPECT_EQ(text(back), "1 0 [Wired] 0 y [Flags] / [Pin]");
+  EXPECT_EQ(text(back), "1 0 [Wired] / [Pin]");
 }
 
 class Locations : public testing::Test {
  protected:
-  void put(const QString& path) {
+  void put(const QString& path, const QByteArray& bytes = {}) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0);
+  }
+  // "file: sort list | why the user's file was passed over"; the folder
+  // as $.
+  std::string read() const {
+    const RulesRead r = readRules(files);
+    return QString(QFileInfo(r.path).dir().dirName() + ": " +
+                   r.rules.sortOrder.join(',') + " | " + r.userProblem)
+        .replace(dir.path(), "$")
+        .toStdString();
   }
   QTemporaryDir dir{QDir::tempPath() + "/rules locations XXXXXX"};
   RulesFileLocations files{dir.filePath("user dir/default.rules"),
@@ -105,33 +118,53 @@ class Locations : public testing::Test {
   const QDate date{2024, 12, 6};
 };
 
-// The user's file first, then the shipped one, else none; a folder named
-// like the file is no file, and empty paths find nothing. Writing creates
-// the folder and replaces the file; failures name it.
-TEST_F(Locations, WhereTheFileIsAndFailuresNamingIt) {
-  EXPECT_EQ(files.readable(), QString());
+// The user's file first, then the shipped one. A user's file that cannot be
+// read gives way to the shipped one, with the reason for the user: rules
+// are a few dozen lines, and a folder, a file far larger or a file the user
+// may not read holds none (root may read it: ctest runs these tests as
+// nobody when started as root). Writing creates the folder and replaces
+// the file; failures name it.
+TEST_F(Locations, UsersFileFirstAndTheShippedOneWhenItCannotBeRead) {
   EXPECT_FALSE(files.available());
-  QDir().mkpath(files.user);
-  put(files.shipped);
-  EXPECT_EQ(files.readable(), files.shipped);
-  EXPECT_TRUE(files.available());
-  QDir(dir.filePath("user dir")).removeRecursively();
-  writeRulesFile(files.user, {{{"1", "0", "Wired"}}, {"Wired"}}, date);
-  writeRulesFile(files.user, {}, date);
-  EXPECT_EQ(files.readable(), files.user);
-  EXPECT_EQ(text(readRulesFile(files.user)), "/");
-  EXPECT_EQ(RulesFileLocations{}.readable(), QString());
+  put(files.shipped, ".SortOrder Shipped");
+  const QString cannot =
+      "app dir: Shipped | Cannot read the rules file "
+      "\"$/user dir/default.rules\": ";
+  bool privileged = false;
+  const std::pair<std::function<void()>, QString> cases[] = {
+      {[] {}, "app dir: Shipped | "},
+      {[&] { QDir().mkpath(files.user); }, cannot + "it is a folder."},
+      {[&] { put(files.user, QByteArray(kMaxRulesFileBytes + 1, ' ')); },
+       cannot + "it is larger than 1024 KB, where rules take a few."},
+      {[&] { put(files.user, QByteArray(kMaxRulesFileLines + 1, '\n')); },
+       cannot + "it has more than 10000 lines, where rules take a few dozen."},
+      {[&] {
+         put(files.user, ".SortOrder Mine");
+         QFile::setPermissions(files.user, QFileDevice::Permissions());
+         privileged = QFile(files.user).open(QIODevice::ReadOnly);
+       },
+       cannot + "Permission denied."},
+      {[&] { put(files.user, ".SortOrder Mine"); }, "user dir: Mine | "}};
+  for (const auto& [prepare, told] : cases) {
+    QDir(dir.filePath("user dir")).removeRecursively();
+    prepare();
+    EXPECT_TRUE(files.available());
+    if (!privileged || !told.endsWith("denied.")) {
+      EXPECT_EQ(read(), told.toStdString());
+    }
+  }
 
+  writeRulesFile(files.user, {{{true, false, "Wired"}}, {"Wired"}, {}}, date);
+  writeRulesFile(files.user, {}, date);
+  EXPECT_EQ(text(readRulesFile(files.user)), "/");
   using testing::HasSubstr, testing::ThrowsMessage;
   put(dir.filePath("blocker"));  // root ignores permissions; a file does not
   const QString below = dir.filePath("blocker/default.rules");
   EXPECT_THAT([&] { writeRulesFile(below, {}, date); },
               ThrowsMessage<Error>(HasSubstr(below.toStdString())));
-  QFile::remove(files.user);
-  EXPECT_THAT([&] { readRulesFile(files.user); },
-              ThrowsMessage<Error>(HasSubstr(files.user.toStdString())));
   EXPECT_THROW(writeRulesFile(dir.filePath("app dir"), {}, date), Error);
   EXPECT_THROW(writeRulesFile(QString(), {}, date), Error);
+  if (privileged) GTEST_SKIP() << "privileged: may read any file";
 }
 
 }  // namespace
