@@ -139,16 +139,6 @@ class SafetyTest : public QObject {
     QVERIFY(f->prompts.lastText().startsWith("other.vd is open in Loomwright"));
     QVERIFY(!readFile(other).contains("PROBE_WIRED"));
     QCOMPARE(w->documentPath(), board);
-
-    // Nor does an import.
-    const QByteArray before = readFile(other);
-    f->prompts.fileNames << QString(LW_SOURCE_ROOT) +
-                                "/tests/import/data/kicad_style.ipc"
-                         << other;
-    f->prompts.answers << Prompts::Answer::No << Prompts::Answer::Yes;
-    w->cmdImport_Click();  // No: do not save board.vd first
-    QVERIFY(f->prompts.lastText().startsWith("other.vd is open in Loomwright"));
-    QCOMPARE(readFile(other), before);
   }
 };
 

@@ -56,26 +56,14 @@ int opensDuring(const QString& path, const std::function<void()>& work) {
   return opens;
 }
 
-// Calls seen each time watched receives an event of that type.
-class EventCounter : public QObject {
- public:
-  EventCounter(QObject* watched, QEvent::Type type, std::function<void()> seen)
-      : mType(type), mSeen(std::move(seen)) {
-    watched->installEventFilter(this);
-  }
+// Counts the paint events of the widget it watches.
+struct PaintCounter : QObject {
+  int paints = 0;
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == mType) mSeen();
+    paints += event->type() == QEvent::Paint;
     return false;
   }
-
- private:
-  QEvent::Type mType;
-  std::function<void()> mSeen;
 };
-std::unique_ptr<EventCounter> onEvent(QObject* watched, QEvent::Type type,
-                                      std::function<void()> seen) {
-  return std::make_unique<EventCounter>(watched, type, std::move(seen));
-}
 
 QPointF centreOf(BoardView* view) {
   return view->viewPointAt(QPointF(view->width() / 2.0, view->height() / 2.0));
@@ -301,10 +289,10 @@ class WindowTest : public QObject {
     w->show();
     const QString board =
         f->write(generateBoard(largeOptions(20000)), "large.vdz");
-    int paints = 0;
-    const auto counter = onEvent(w->frmBusy, QEvent::Paint, [&] { ++paints; });
+    PaintCounter counter;
+    w->frmBusy->installEventFilter(&counter);
     w->loadFile(board);
-    QVERIFY(paints > 0);
+    QVERIFY(counter.paints > 0);
     QVERIFY(!w->frmBusy->isVisible());
   }
 

@@ -82,8 +82,6 @@ TEST_F(JournalTest, AJournalForAnotherStateOfTheDocumentIsRefused) {
        "board.vd was written after they were made"},
       {"other probes", [](JournalTest& t) { t.probes[1].name = "P9"; },
        "board.vd now holds other probes"},
-      {"fewer probes", [](JournalTest& t) { t.probes.pop_back(); },
-       "board.vd now holds other probes"},
       {"damaged",
        [](JournalTest& t) {
          const QString name = WiringJournal(t.journals, t.stamp()).fileName();
@@ -123,31 +121,6 @@ TEST_F(JournalTest, ASaveEmptiesItAndLaterChangesFollowTheSavedFile) {
   const JournalContents found = WiringJournal(journals, stamp()).read();
   EXPECT_EQ(found.mismatch, QString());
   EXPECT_EQ(found.entries, std::vector<JournalEntry>{mark(3, "P2", true)});
-}
-
-TEST_F(JournalTest, AFolderThatTakesNoJournalIsReported) {
-  folder.write("data/journals", "a file where the folder should be");
-  WiringJournal journal(journals, stamp());
-  EXPECT_FALSE(journal.append(mark(7, "P1", true)));
-  EXPECT_TRUE(journal.errorString().contains("journals"));
-}
-
-TEST(StationLock, OneStationAtATime) {
-  TempFolder folder;
-  const QString document = folder.write("board.vd", "{}\n");
-  {
-    StationLock first(document, folder.path("locks"));
-    ASSERT_TRUE(first.tryTake());
-    EXPECT_EQ(QFileInfo(first.fileName()).fileName(), ".board.vd.lock");
-    StationLock second(document, folder.path("locks"));
-    EXPECT_FALSE(second.tryTake());
-    const LockHolder h = second.holder();
-    EXPECT_FALSE(h.host.isEmpty());
-    EXPECT_FALSE(h.user.isEmpty());
-    EXPECT_TRUE(h.since.isValid());
-  }
-  StationLock later(document, folder.path("locks"));
-  EXPECT_TRUE(later.tryTake());  // released with its holder
 }
 
 TEST(StationLock, AReadOnlyFolderKeepsTheLockWithTheUser) {
