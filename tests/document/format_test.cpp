@@ -18,7 +18,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <atomic>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -26,12 +25,17 @@
 #include <new>
 
 // The largest block asked of operator new since the last reset.
-static std::atomic<std::size_t> gLargest{0};
+static std::size_t gLargest = 0;
 
 void* operator new(std::size_t size) {
   if (size > gLargest) gLargest = size;
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
+}
+// simdjson asks for some blocks this way, and frees them with delete.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (size > gLargest) gLargest = size;
+  return std::malloc(size ? size : 1);
 }
 void operator delete(void* p) noexcept {
   std::free(p);

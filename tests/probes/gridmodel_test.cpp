@@ -13,10 +13,6 @@ namespace {
 using test::fillGrid;
 
 // The sort order of cells on their own.
-const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
-const QLocale kGerman(QLocale::German, QLocale::Germany);
-const QLocale kArabic(QLocale::Arabic, QLocale::Egypt);
-
 // Stable and ascending: numbers (the whole text, trimmed, in C form or the
 // regional one, without group separators) by value before texts by code
 // unit; in numeric order equal texts side by side, for the renumbering
@@ -26,18 +22,18 @@ TEST(GridSort, StableAscendingOrder) {
       // Order and locale, cells, their sorted order. The first: numbers by
       // value, then texts by code unit ("10P" before "1e999", "P10" before
       // "inf"), the empty cell among them.
-      {"generic",
+      {"generic en_US",
        "nan|2| 10 |-1.5|+3|1e3|1,5|1,500||   |P10|10P|1 2|0x10|inf|1e999",
        "3 1 4 2 5 8 9 13 12 6 7 11 15 10 14 0"},
-      {"generic", "1.0|0|1|01|1", "1 0 2 3 4"},
-      {"generic", "x|w|x|w", "1 3 0 2"},
-      {"generic", "2,25|-1,5|0.5", "2 1 0"},
-      {"generic de", "0.035|-1,5|2,25|1.500,5|-infinity", "1 0 2 4 3"},
+      {"generic en_US", "1.0|0|1|01|1", "1 0 2 3 4"},
+      {"generic en_US", "x|w|x|w", "1 3 0 2"},
+      {"generic en_US", "2,25|-1,5|0.5", "2 1 0"},
+      {"generic de_DE", "0.035|-1,5|2,25|1.500,5|-infinity", "1 0 2 4 3"},
       // Arabic signs carry a direction mark.
-      {"generic ar", "1|\u061C-1\u066B5|0\u066B5|\u061C-2", "3 1 2 0"},
-      {"numeric", "12|012|3|12|5.0|012|05|5", "2 6 7 4 1 5 0 3"},
-      {"numeric", "12A||7||12A|1", "5 2 1 3 0 4"},
-      {"generic", "", ""}};
+      {"generic ar_EG", "1|\u061C-1\u066B5|0\u066B5|\u061C-2", "3 1 2 0"},
+      {"numeric en_US", "12|012|3|12|5.0|012|05|5", "2 6 7 4 1 5 0 3"},
+      {"numeric en_US", "12A||7||12A|1", "5 2 1 3 0 4"},
+      {"generic en_US", "", ""}};
   for (const auto& [how, text, expected] : cases) {
     const QStringList cells = *text ? QString(text).split('|') : QStringList();
     const std::vector<QStringView> views(cells.begin(), cells.end());
@@ -45,9 +41,7 @@ TEST(GridSort, StableAscendingOrder) {
     const bool numeric = QString(how).startsWith('n');
     for (int i :
          gridSortOrder(views, numeric ? GridOrder::Numeric : GridOrder::Generic,
-                       QString(how).endsWith("de")   ? kGerman
-                       : QString(how).endsWith("ar") ? kArabic
-                                                     : kEnglish))
+                       QLocale(QString(how).section(' ', 1))))
       order << QString::number(i);
     EXPECT_EQ(order.join(' ').toStdString(), expected) << text;
   }
