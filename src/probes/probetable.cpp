@@ -211,7 +211,7 @@ bool matchesProbe(const GridModel& grid, int row, const QString& query) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
   };
   // The designator column reads "U12-3": the designator, a dash, the pin.
-  const QString withPin = grid.text(row, kRefDes);
+  const QString& withPin = grid.text(row, kRefDes);
   const qsizetype pin = grid.text(row, kPin).size() + 1;
   const QStringView designator =
       withPin.size() > pin ? QStringView(withPin).chopped(pin) : withPin;
