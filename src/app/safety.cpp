@@ -72,9 +72,10 @@ bool MainWindow::lockSaveTarget(const QString& path,
 }
 
 void MainWindow::applyReadOnly() {
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           cmdSave, cmdWired, cmdNotWired, cmdRenameProbes})
-    if (mReadOnly) w->setEnabled(false);
+  if (mReadOnly)
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             cmdSave, cmdWired, cmdNotWired, cmdRenameProbes})
+      w->setEnabled(false);
   updateTitle();
 }
 
@@ -85,8 +86,8 @@ void MainWindow::startJournal() {
   std::vector<StampedProbe> probes;
   probes.reserve(size_t(grid.rows()));
   for (int r = 1; r < grid.rows(); ++r)
-    probes.push_back({grid.text(r, probe_grid::kDataPosition).toInt(),
-                      grid.text(r, probe_grid::kProbe)});
+    probes.push_back(
+        {dataPositionOf(grid, r), grid.text(r, probe_grid::kProbe)});
   mJournal = std::make_unique<WiringJournal>(
       QDir(mSetup.dataFolder).filePath(QStringLiteral("journals")),
       stampDocument(mDocumentPath, std::move(probes)));
@@ -122,7 +123,7 @@ bool MainWindow::applyRecovered(const std::vector<JournalEntry>& entries) {
   GridModel& grid = probeGrid();
   QHash<int, int> rowAt;  // data position -> row
   for (int r = 1; r < grid.rows(); ++r)
-    rowAt.insert(grid.text(r, probe_grid::kDataPosition).toInt(), r);
+    rowAt.insert(dataPositionOf(grid, r), r);
   // Every change is checked before any is applied: never half a journal.
   std::optional<WiringSettings> settings;
   for (const JournalEntry& e : entries) {
@@ -170,7 +171,7 @@ void MainWindow::journalMark(int row, bool wired) {
   const GridModel& grid = probeGrid();
   JournalEntry e;
   e.kind = wired ? JournalEntry::Kind::Wired : JournalEntry::Kind::NotWired;
-  e.dataPosition = grid.text(row, probe_grid::kDataPosition).toInt();
+  e.dataPosition = dataPositionOf(grid, row);
   e.probe = grid.text(row, probe_grid::kProbe);
   journal(e);
 }

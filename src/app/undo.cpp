@@ -44,7 +44,7 @@ class MarkCommand final : public QUndoCommand {
 
 void MainWindow::pushMark(int row, bool wired) {
   const GridModel& grid = probeGrid();
-  mUndo->push(new MarkCommand(grid.text(row, probe_grid::kDataPosition).toInt(),
+  mUndo->push(new MarkCommand(dataPositionOf(grid, row),
                               grid.text(row, probe_grid::kProbe), wired,
                               [this](int position, bool on, bool replay) {
                                 applyMark(position, on, replay);
@@ -54,8 +54,7 @@ void MainWindow::pushMark(int row, bool wired) {
 void MainWindow::applyMark(int dataPosition, bool wired, bool replay) {
   GridModel& grid = probeGrid();
   int row = grid.currentRow();
-  if (row < 1 ||
-      grid.text(row, probe_grid::kDataPosition).toInt() != dataPosition)
+  if (row < 1 || dataPositionOf(grid, row) != dataPosition)
     row = rowOfDataPosition(grid, dataPosition);
   if (row < 1) return;
   grid.setText(row, probe_grid::kWired,

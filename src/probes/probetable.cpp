@@ -235,8 +235,7 @@ int findProbeRow(const GridModel& grid, const QString& query, int from) {
 
 int rowOfDataPosition(const GridModel& grid, int dataPosition) {
   for (int r = 1; r < grid.rows(); ++r)
-    if (grid.text(r, probe_grid::kDataPosition).toInt() == dataPosition)
-      return r;
+    if (dataPositionOf(grid, r) == dataPosition) return r;
   return -1;
 }
 

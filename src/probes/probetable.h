@@ -70,6 +70,12 @@ int firstVisibleRow(const GridModel& grid);
 // designators and nets in any case. -1 when no visible row matches.
 int findProbeRow(const GridModel& grid, const QString& query, int from);
 
+// The row's probe's place in the document (its entity index); 0 when the
+// cell does not read as a number.
+inline int dataPositionOf(const GridModel& grid, int row) {
+  return grid.text(row, probe_grid::kDataPosition).toInt();
+}
+
 // The row of the probe at that position in the document, or -1.
 int rowOfDataPosition(const GridModel& grid, int dataPosition);
 
