@@ -80,8 +80,7 @@ class PagePainter {
   std::vector<bool> mapSurfaces() const;
   void paintFrame(WireSurfaces surfaces);
   void paintTable(int first, int end);
-  void paintRow(int row, double top, bool shaded);
-  void paintTick(const QRectF& cell, bool ticked);
+  void paintTicks(int column, int first, int end, double top);
   void paintMap(bool top);
 
   QPainter& mPainter;
@@ -158,11 +157,11 @@ void PagePainter::layOutPage() {
 
 void PagePainter::layOutTable() {
   double points = kTablePoints;
+  const auto longest = longestTexts(mList);
   const auto natural = [&](double pts) {
     const QFontMetricsF plain(pageFont(pts), &mDevice);
     const QFontMetricsF bold(pageFont(pts, true), &mDevice);
     std::vector<double> widths;
-    const auto longest = longestTexts(mList);
     for (int c = 0; c < mList.columnCount(); ++c) {
       const auto& texts = longest[size_t(c)];
       double w = bold.horizontalAdvance(texts.front());
@@ -260,44 +259,53 @@ void PagePainter::paintTable(int first, int end) {
                       QStringLiteral("No probes to list."));
     return;
   }
-  for (int r = first; r < end; ++r, top += mRowHeight)
-    paintRow(r, top, (r - first) % 2 == 1);
-}
-
-void PagePainter::paintRow(int row, double top, bool shaded) {
-  const double width = mLeft.back() + mWidth.back();
-  if (shaded) mPainter.fillRect(QRectF(0, top, width, mRowHeight), kRowShade);
+  // Shades, boxes, ticks and texts each in one pass: a PDF pays for every
+  // change of pen or brush.
+  for (int r = first + 1; r < end; r += 2)
+    mPainter.fillRect(
+        QRectF(0, top + (r - first) * mRowHeight, width, mRowHeight),
+        kRowShade);
   for (int c = 0; c < mList.columnCount(); ++c) {
-    const QRectF cell(mLeft[size_t(c)], top, mWidth[size_t(c)], mRowHeight);
-    if (mList.isWiredColumn(c)) {
-      paintTick(cell, mList.isWired(row));
-      continue;
-    }
-    QString text = mList.text(row, c);
-    const double room = cell.width() - 2 * mPad;
-    if (mElide && mMetrics.horizontalAdvance(text) > room)
-      text = mMetrics.elidedText(text, Qt::ElideRight, room);
-    mPainter.drawText(QPointF(cell.left() + mPad, top + mBaseline), text);
-  }
-}
-
-// A box to tick by hand, ticked when the probe is wired.
-void PagePainter::paintTick(const QRectF& cell, bool ticked) {
-  const double side = mAscent * 0.9;
-  const QRectF box(cell.left() + mPad, cell.center().y() - side / 2, side,
-                   side);
-  mPainter.setPen(QPen(Qt::black, mm(0.15)));
-  mPainter.setBrush(Qt::NoBrush);
-  mPainter.drawRect(box);
-  if (ticked) {
-    mPainter.setPen(QPen(Qt::black, mm(0.35)));
-    const QPointF points[] = {
-        {box.left() + side * 0.2, box.top() + side * 0.55},
-        {box.left() + side * 0.42, box.top() + side * 0.8},
-        {box.left() + side * 0.85, box.top() + side * 0.2}};
-    mPainter.drawPolyline(points, 3);
+    if (mList.isWiredColumn(c)) paintTicks(c, first, end, top);
   }
   mPainter.setPen(Qt::black);
+  for (int c = 0; c < mList.columnCount(); ++c) {
+    if (mList.isWiredColumn(c)) continue;
+    const double x = mLeft[size_t(c)] + mPad;
+    const double room = mWidth[size_t(c)] - 2 * mPad;
+    double y = top + mBaseline;
+    for (int r = first; r < end; ++r, y += mRowHeight) {
+      const QString& text = mList.text(r, c);
+      if (mElide && mMetrics.horizontalAdvance(text) > room)
+        mPainter.drawText(QPointF(x, y),
+                          mMetrics.elidedText(text, Qt::ElideRight, room));
+      else
+        mPainter.drawText(QPointF(x, y), text);
+    }
+  }
+}
+
+// A box to tick by hand per probe, ticked when the probe is wired.
+void PagePainter::paintTicks(int column, int first, int end, double top) {
+  const double side = mAscent * 0.9;
+  const double left = mLeft[size_t(column)] + mPad;
+  std::vector<QRectF> boxes;
+  std::vector<QLineF> ticks;
+  for (int r = first; r < end; ++r) {
+    const double middle = top + (r - first + 0.5) * mRowHeight;
+    const QRectF box(left, middle - side / 2, side, side);
+    boxes.push_back(box);
+    if (!mList.isWired(r)) continue;
+    const QPointF a(box.left() + side * 0.2, box.top() + side * 0.55);
+    const QPointF b(box.left() + side * 0.42, box.top() + side * 0.8);
+    const QPointF c(box.left() + side * 0.85, box.top() + side * 0.2);
+    ticks.insert(ticks.end(), {QLineF(a, b), QLineF(b, c)});
+  }
+  mPainter.setBrush(Qt::NoBrush);
+  mPainter.setPen(QPen(Qt::black, mm(0.15)));
+  mPainter.drawRects(boxes.data(), int(boxes.size()));
+  mPainter.setPen(QPen(Qt::black, mm(0.35), Qt::SolidLine, Qt::RoundCap));
+  mPainter.drawLines(ticks.data(), int(ticks.size()));
 }
 
 void PagePainter::paintMap(bool top) {
