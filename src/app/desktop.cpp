@@ -25,7 +25,8 @@ void MainWindow::openNextRequest() {
   if (mOpenRequests.isEmpty()) return;
   // A dialog, a load or an export is running on the open board: replacing
   // the board under it must wait until it is done.
-  if (QApplication::activeModalWidget() || QApplication::overrideCursor()) {
+  if (mLoading || QApplication::activeModalWidget() ||
+      QApplication::overrideCursor()) {
     QTimer::singleShot(kRetryMs, this, &MainWindow::openNextRequest);
     return;
   }
