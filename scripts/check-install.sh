@@ -40,7 +40,8 @@ fi
 
 # From the PATH, as a user runs them, with no display and a home of their
 # own.
-export PATH=$prefix/bin:$PATH QT_QPA_PLATFORM=offscreen
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+export PATH=$prefix/bin:$PATH
 export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config
 export XDG_RUNTIME_DIR=$scratch/run
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
