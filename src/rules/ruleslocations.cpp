@@ -15,7 +15,7 @@ const QString kFileName = QStringLiteral("default.rules");
 QString shippedRulesFile(const QString& executableFolder) {
   const QDir bin(executableFolder);
   // The data folder as installed, relative to the executables' folder.
-  const QString installed = QDir::cleanPath(
+  QString installed = QDir::cleanPath(
       bin.filePath(QStringLiteral(LW_DATA_FROM_BIN "/") + kFileName));
   if (QFileInfo(installed).isFile()) return installed;
   return bin.filePath(kFileName);
