@@ -70,8 +70,11 @@ int exportCommand(const QStringList& operands, QTextStream& out,
   } catch (const Error& e) {
     throw Error(source + QStringLiteral(": ") + e.message());
   }
-  sheet->applyRules(
+  const QString rulesProblem = sheet->applyRules(
       standardRulesLocations(QCoreApplication::applicationDirPath()));
+  if (!rulesProblem.isEmpty())
+    err << "loomwright-cli export: warning: " << rulesProblem
+        << " The shipped rules were used.\n";
   const WireList list(sheet->grid(), choice, regional);
   if (*format == WireListFormat::Csv) {
     exportWireListCsv(list, target);

@@ -34,15 +34,15 @@ BoardSheet::BoardSheet(BoardDocument document, const RegionalFormat& regional)
   mStoredMarks = hasStoredWiredMarks(mDocument);
 }
 
-void BoardSheet::applyRules(const RulesFileLocations& locations) {
-  const QString path = locations.readable();
-  if (path.isEmpty()) return;
-  const Rules rules = readRulesFile(path);
+QString BoardSheet::applyRules(const RulesFileLocations& locations) {
+  if (!locations.available()) return {};
+  const RulesRead read = readRules(locations);
   GridModel rulesGrid;
   buildRulesGrid(rulesGrid, mGrid);
-  applyColumnRules(rulesGrid, rules.columns);
+  applyColumnRules(rulesGrid, read.rules.columns);
   applyVisibility(rulesGrid, mGrid);
-  sortProbeGrid(mGrid, rules.sortOrder);
+  sortProbeGrid(mGrid, read.rules.sortOrder);
+  return read.userProblem;
 }
 
 }  // namespace lw

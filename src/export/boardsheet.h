@@ -21,9 +21,10 @@ class BoardSheet {
   BoardSheet& operator=(const BoardSheet&) = delete;
 
   // Shows and orders the columns as the rules file found at locations says,
-  // as a load does; nothing when there is none. Throws Error when the file
-  // cannot be read.
-  void applyRules(const RulesFileLocations& locations);
+  // as a load does; nothing when there is none. A user's file that cannot
+  // be read gives way to the shipped one: the result says why, else "".
+  // Throws Error when no file can be read.
+  QString applyRules(const RulesFileLocations& locations);
 
   const BoardDocument& document() const { return mDocument; }
   BoardDocument& document() { return mDocument; }

@@ -78,8 +78,9 @@ void ProbeMaps::paint(QPainter& painter, const QRectF& target, bool top) {
   painter.translate(target.topLeft());
   painter.scale(scale, scale);
   painter.setClipRect(QRect(QPoint(0, 0), size));
+  // Paper has no current probe.
   paintBoard(painter, size,
-             {mPicture.board(), scene, top ? mTop : mBottom, viewport});
+             {mPicture.board(), scene, top ? mTop : mBottom, viewport, {}});
   painter.restore();
 }
 
