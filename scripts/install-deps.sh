@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   locales fonts-dejavu-core xvfb xauth
+  desktop-file-utils appstream shared-mime-info libxml2-utils poppler-utils
 )
 
 missing=()

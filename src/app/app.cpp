@@ -2,6 +2,8 @@
 
 #include "mainwindow.h"
 #include "prompts.h"
+#include "ruleslocations.h"
+#include "singleinstance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,26 +28,36 @@ int runApplication(QApplication& app) {
                                               "(.vd or .vdz)."),
                                QStringLiteral("[file]"));
   parser.process(app);
+  QStringList files = parser.positionalArguments();
+  for (QString& file : files) file = QDir::current().absoluteFilePath(file);
+
+  // A document opened from the desktop while Loomwright runs goes to the
+  // window already open, which asks about its unsaved work first.
+  SingleInstance instance(defaultInstanceSocket());
+  if (!files.isEmpty() && instance.handOff(files)) return 0;
+  instance.listen();  // else this one simply takes no documents later
 
   QtPrompts prompts;
   QSettings settings;  // ~/.config/Loomwright/Loomwright.conf
   MainWindowSetup setup;
   setup.prompts = &prompts;
   setup.settings = &settings;
-  setup.userRulesPath =
-      QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-          .filePath(QStringLiteral("default.rules"));
+  const RulesFileLocations rules =
+      standardRulesLocations(QApplication::applicationDirPath());
+  setup.userRulesPath = rules.user;
+  setup.shippedRulesPath = rules.shipped;
   setup.dataFolder =
       QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  setup.shippedRulesPath = QDir(QApplication::applicationDirPath())
-                               .filePath(QStringLiteral("default.rules"));
 
   MainWindow window(setup);
   window.start();
   window.show();
-  const QStringList files = parser.positionalArguments();
-  if (!files.isEmpty())
-    window.loadFile(QDir::current().absoluteFilePath(files.first()));
+  QObject::connect(&instance, &SingleInstance::filesReceived, &window,
+                   [&window](const QStringList& received) {
+                     for (const QString& file : received)
+                       window.openDocument(file);
+                   });
+  if (!files.isEmpty()) window.loadFile(files.first());
   return app.exec();
 }
 

@@ -5,7 +5,16 @@
 
 #include <QApplication>
 
+#include <cstring>
+
 int main(int argc, char** argv) {
+  // Asked only for its version or its options, it opens no window: it then
+  // answers without a display too (over ssh, in a package check).
+  for (int i = 1; i < argc; ++i)
+    for (const char* flag : {"-v", "--version", "-h", "--help", "--help-all"})
+      if (std::strcmp(argv[i], flag) == 0 &&
+          qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   return lw::runApplication(app);
 }

@@ -24,6 +24,7 @@ class QCheckBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QUndoStack;
 class QProgressBar;
 class QPushButton;
@@ -38,6 +39,7 @@ class BoardView;
 class BusyWindow;
 class GridView;
 class Prompts;
+struct PageHeader;
 
 struct MainWindowSetup {
   Prompts* prompts = nullptr;     // message boxes and file dialogs
@@ -106,6 +108,15 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   // match (goToFound), Escape back to the grid.
   void cmdFind();
   void goToFound();
+  // Wire lists (exportcommand.cpp): "Export Wire List..." (Ctrl+E) and
+  // "Print..." (Ctrl+P), put in fileMenu; their keys work without it.
+  void addWireListActions(QMenu* fileMenu);
+  void cmdExportWireList_Click();
+  void cmdPrint_Click();
+  // A document the desktop asks this running program to open (desktop.cpp):
+  // once no dialog or long command runs, unsaved work is asked about and
+  // the document loaded, as "Load VD File" does.
+  void openDocument(const QString& fileName);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -187,6 +198,11 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void storeWiringState();
   void selectFirstUnwiredRow();
 
+  // Wire lists and documents from the desktop (exportcommand.cpp,
+  // desktop.cpp).
+  PageHeader wireListHeader() const;
+  void openNextRequest();
+
   // Station lock and recovery journal (safety.cpp).
   // Takes fileName's lock into lock before it is read, or asks whether to
   // open it read-only; false when the user cancels.
@@ -223,6 +239,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   QUndoStack* mUndo = nullptr;
   bool mOtherChanges = false;  // unsaved changes the undo stack does not hold
   bool mLoading = false;       // a load runs: no second one inside it
+  QStringList mOpenRequests;   // from the desktop, oldest first
 
  public:
   // Controls, named as the wiring team knows them.

@@ -62,6 +62,8 @@ void MainWindow::buildMenus() {
   add(file, QStringLiteral("&Import IPC-D-356..."), K(Qt::CTRL | Qt::Key_I),
       press(cmdImport));
   file->addSeparator();
+  addWireListActions(file);
+  file->addSeparator();
   add(file, QStringLiteral("&Quit"), K(Qt::CTRL | Qt::Key_Q),
       [this] { close(); });
 

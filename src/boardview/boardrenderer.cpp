@@ -450,13 +450,14 @@ void BoardPainter::drawCurrent() {
       mPainter.drawConvexPolygon(mPolygon);
     }
     mPainter.setBrush(Qt::NoBrush);
-    mPainter.setPen(QPen(QColor::fromRgb(kBackground), kHaloPen));
+    mPainter.setPen(QPen(QColor::fromRgb(mView.style.background), kHaloPen));
     mPainter.drawEllipse(mark.centre, mark.ring, mark.ring);
     mPainter.setPen(QPen(colour, kRingPen));
     mPainter.drawEllipse(mark.centre, mark.ring, mark.ring);
     if (mark.label.pixels == 0) continue;
     if (mark.beside)
-      mPainter.fillRect(mark.label.box, QColor::fromRgb(kBackground));
+      mPainter.fillRect(mark.label.box,
+                        QColor::fromRgb(mView.style.background));
     drawLabels(mPainter, mView.board, {mark.label});
   }
 }
@@ -465,7 +466,8 @@ void BoardPainter::drawCurrent() {
 
 std::vector<QRectF> paintBoard(QPainter& painter, QSize size,
                                const SceneView& view) {
-  painter.fillRect(QRect(QPoint(0, 0), size), QColor::fromRgb(kBackground));
+  painter.fillRect(QRect(QPoint(0, 0), size),
+                   QColor::fromRgb(view.style.background));
   if (size.isEmpty()) return {};
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);

@@ -24,6 +24,17 @@ class QPainter;
 
 namespace lw {
 
+inline constexpr QRgb kBackground = 0xff000000;
+// Items drawn smaller than this many pixels become single points.
+inline constexpr double kPointPixels = 3;
+// Labels smaller than this many pixels are not drawn.
+inline constexpr int kMinLabelPixels = 7;
+// The current probe's ring is at least this many pixels across.
+inline constexpr double kCurrentRingPixels = 14;
+// The current probe's number is at least this many pixels high; a probe too
+// small to hold it has it beside the ring.
+inline constexpr int kCurrentLabelPixels = 12;
+
 struct LayerStyle {
   QRgb colour = 0;
   bool visible = true;
@@ -34,6 +45,7 @@ struct ViewStyle {
   std::vector<LayerStyle> layers;
   std::array<bool, kEntityKindCount> classVisible = {
       true, true, true, true, true, true, true, true, true, true, true};
+  QRgb background = kBackground;  // paper is white, the screen black
 
   bool shows(const SceneBucket& bucket) const {
     return layers[bucket.layerSlot].visible && classVisible[int(bucket.kind)];
@@ -47,17 +59,6 @@ struct SceneView {
   const Viewport& viewport;
   std::span<const int> current;  // items of the current probe
 };
-
-inline constexpr QRgb kBackground = 0xff000000;
-// Items drawn smaller than this many pixels become single points.
-inline constexpr double kPointPixels = 3;
-// Labels smaller than this many pixels are not drawn.
-inline constexpr int kMinLabelPixels = 7;
-// The current probe's ring is at least this many pixels across.
-inline constexpr double kCurrentRingPixels = 14;
-// The current probe's number is at least this many pixels high; a probe too
-// small to hold it has it beside the ring.
-inline constexpr int kCurrentLabelPixels = 12;
 
 // Returns the boxes of the labels drawn (text and the room either side).
 std::vector<QRectF> paintBoard(QPainter& painter, QSize size,

@@ -20,7 +20,6 @@ namespace {
 
 constexpr double kPickTolerance = 4;  // pixels beyond a probe's edge
 constexpr double kWheelStep = 1.25;   // zoom per wheel notch
-constexpr double kFitMargin = 0.03;   // of the board's size, each side
 // How near the edge a probe the view follows may come, of the view's
 // shorter side, before the view pans to it.
 constexpr double kFollowMargin = 0.08;
@@ -68,18 +67,7 @@ bool BoardView::isViewFromTop() const noexcept {
 
 void BoardView::fitToBoard() {
   if (!hasItems()) return;
-  const BoardScene& s = mPicture->scene();
-  const QRectF world = s.bounds();
-  // A lone point or a line still gets a window.
-  const double extent = std::max({world.width(), world.height(), 1e-6});
-  const double margin = kFitMargin * extent;
-  const double half = extent / 2 + margin;
-  const double wx =
-      mViewport->fromTop() ? world.center().x() : -world.center().x();
-  const double hx = std::max(world.width() / 2 + margin, half * 1e-3);
-  const double hy = std::max(world.height() / 2 + margin, half * 1e-3);
-  mViewport->setWindow(wx - hx, wx + hx, world.center().y() - hy,
-                       world.center().y() + hy);
+  mViewport->fitTo(mPicture->scene().bounds());
   update();
 }
 

@@ -36,6 +36,18 @@ bool Viewport::centreOn(QPointF view, double size) noexcept {
   return true;
 }
 
+void Viewport::fitTo(const QRectF& world) noexcept {
+  constexpr double kFitMargin = 0.03;  // of the board's size, each side
+  // A lone point or a line still gets a window.
+  const double extent = std::max({world.width(), world.height(), 1e-6});
+  const double margin = kFitMargin * extent;
+  const double half = extent / 2 + margin;
+  const double wx = mFromTop ? world.center().x() : -world.center().x();
+  const double hx = std::max(world.width() / 2 + margin, half * 1e-3);
+  const double hy = std::max(world.height() / 2 + margin, half * 1e-3);
+  setWindow(wx - hx, wx + hx, world.center().y() - hy, world.center().y() + hy);
+}
+
 PixelMap Viewport::map(QSizeF size) const noexcept {
   const double w = std::max(size.width(), 1.0);
   const double h = std::max(size.height(), 1.0);

@@ -47,6 +47,9 @@ class Viewport {
   // Centres on a view point; size is the side of the square of board shown,
   // size <= 0 keeps the zoom.
   bool centreOn(QPointF view, double size) noexcept;
+  // Shows the whole of a world rectangle (a scene's bounds) with a small
+  // margin, from the side the viewport looks from.
+  void fitTo(const QRectF& world) noexcept;
 
   PixelMap map(QSizeF size) const noexcept;
   QPointF viewToWorld(QPointF view) const noexcept;

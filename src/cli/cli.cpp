@@ -21,8 +21,9 @@ struct Command {
 
 // A new command is one more row.
 const std::array kCommands{
-    Command{QLatin1StringView("info"), QLatin1StringView("FILE"), 1,
-            QLatin1StringView("Show units, files, layers and entity counts."),
+    Command{QLatin1StringView("info"), QLatin1StringView("FILE [--json]"), -1,
+            QLatin1StringView("Show units, files, layers, entity counts and "
+                              "wiring progress."),
             infoCommand},
     Command{QLatin1StringView("validate"), QLatin1StringView("FILE"), 1,
             QLatin1StringView("Check that Loomwright can load a board."),
@@ -39,6 +40,13 @@ const std::array kCommands{
             QLatin1StringView("Turn an IPC-D-356 netlist into a board with "
                               "probes placed."),
             importCommand},
+    Command{QLatin1StringView("export"),
+            QLatin1StringView("FILE -o OUT.csv|OUT.pdf [--surface top|"
+                              "bottom|both] [--unwired]"),
+            -1,
+            QLatin1StringView("Write the wire list as CSV, or as PDF with a "
+                              "probe map per surface."),
+            exportCommand},
 };
 
 constexpr QLatin1StringView kProgram("loomwright-cli");

@@ -2,9 +2,12 @@
 
 // loomwright-cli: batch work on board documents without the window.
 //
-//   loomwright-cli info FILE        units, files, layers, entity counts
-//   loomwright-cli validate FILE    can Loomwright load it?
-//   loomwright-cli convert IN OUT   .vd <-> .vdz by OUT's extension
+//   loomwright-cli info FILE [--json]  units, files, layers, entity counts,
+//                                      wiring progress
+//   loomwright-cli validate FILE       can Loomwright load it?
+//   loomwright-cli convert IN OUT      .vd <-> .vdz by OUT's extension
+//   loomwright-cli import NET -o OUT   a board from an IPC-D-356 netlist
+//   loomwright-cli export FILE -o OUT  the wire list as CSV or PDF
 
 #include <QStringList>
 #include <QTextStream>

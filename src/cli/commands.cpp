@@ -3,75 +3,15 @@
 #include "boarddocument.h"
 #include "cli.h"
 
-#include <array>
-
 namespace lw {
 
 namespace {
-
-QString unitsName(PageUnits units) {
-  switch (units) {
-    case PageUnits::Inch:
-      return QStringLiteral("inch");
-    case PageUnits::Mil:
-      return QStringLiteral("mil");
-    case PageUnits::Millimetre:
-      return QStringLiteral("mm");
-    case PageUnits::Tenth:
-      return QStringLiteral("tenth (1/1012 inch)");
-    case PageUnits::Micron:
-      return QStringLiteral("micron");
-  }
-  return QStringLiteral("code %1").arg(static_cast<int>(units));
-}
-
-constexpr std::array<const char*, kEntityKindCount> kKindNames{
-    "",
-    "Via",
-    "Pin",
-    "Component",
-    "Mechanical part",
-    "Mechanical hole",
-    "Access point",
-    "Fiducial",
-    "Tooling hole",
-    "Probe",
-    "Outline"};
 
 QString quoted(const QString& text) {
   return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
 }  // namespace
-
-int infoCommand(const QStringList& operands, QTextStream& out, QTextStream&) {
-  BoardDocument doc;
-  doc.open(operands[0]);
-  const Board& board = doc.board();
-
-  out << "File: " << operands[0] << '\n';
-  out << "Units: " << unitsName(board.units) << '\n';
-  out << "Files: " << board.files.size() << '\n';
-  for (const BoardFile& f : board.files) {
-    out << "  " << f.number << ' ' << quoted(f.name) << ' '
-        << (f.isPcb ? "PCB" : "drawing") << ", "
-        << (f.visible ? "visible" : "hidden") << '\n';
-  }
-  out << "Layers: " << board.layers.size() << '\n';
-  for (const Layer& l : board.layers) {
-    out << "  " << l.index << ' ' << quoted(l.name) << " type " << l.type
-        << ", " << (l.visible ? "visible" : "hidden") << '\n';
-  }
-  std::array<int, kEntityKindCount> counts{};
-  for (const Entity& e : board.entities) {
-    const int kind = static_cast<int>(e.kind);
-    if (kind > 0 && kind < kEntityKindCount) ++counts[kind];
-  }
-  out << "Entities: " << board.entities.size() << '\n';
-  for (int kind = 1; kind < kEntityKindCount; ++kind)
-    out << "  " << kKindNames[kind] << ": " << counts[kind] << '\n';
-  return kExitOk;
-}
 
 // Fails where a load in Loomwright would stop; warns where it would show a
 // message and go on.

@@ -9,6 +9,7 @@
 
 namespace lw {
 
+// Reads its own options: FILE [--json].
 int infoCommand(const QStringList& operands, QTextStream& out,
                 QTextStream& err);
 int validateCommand(const QStringList& operands, QTextStream& out,
@@ -18,6 +19,9 @@ int convertCommand(const QStringList& operands, QTextStream& out,
 // Reads its own options: FILE -o OUT [--side S] [--probe-size N] [--strict];
 // --strict refuses a netlist with any skipped line.
 int importCommand(const QStringList& operands, QTextStream& out,
+                  QTextStream& err);
+// Reads its own options: FILE -o OUT [--surface S] [--unwired].
+int exportCommand(const QStringList& operands, QTextStream& out,
                   QTextStream& err);
 
 }  // namespace lw

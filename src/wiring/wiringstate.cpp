@@ -134,4 +134,8 @@ void restoreWiredMarks(BoardDocument& doc, GridModel& grid,
   }
 }
 
+bool hasStoredWiredMarks(const BoardDocument& doc) {
+  return doc.lookUpKeyword(kWiredKeyword) > 0;
+}
+
 }  // namespace lw

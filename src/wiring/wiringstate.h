@@ -59,4 +59,7 @@ void storeWiredMarks(BoardDocument& document, const GridModel& probeGrid,
 void restoreWiredMarks(BoardDocument& document, GridModel& probeGrid,
                        int selectArgument);
 
+// The document has stored wired marks (it was saved by a wiring session).
+bool hasStoredWiredMarks(const BoardDocument& document);
+
 }  // namespace lw
