@@ -1,65 +1,46 @@
 #include "extraction.h"
 
+#include <array>
+#include <charconv>
+
 namespace lw {
 
 // ---- RecordTable -----------------------------------------------------------
 
-void RecordTable::assign(EntityRecordSet records, int fixedColumns) {
+void RecordTable::assign(RecordLayout layout,
+                         std::vector<RecordFields> records) {
+  mLayout = layout;
   mRecords = std::move(records);
-  mFixed = fixedColumns;
+  mRowCount = static_cast<int>(mRecords.size()) + 1;
+  mFixed = fixedFieldCount(layout);
   mExtra.clear();
-  mRowStart.clear();
-  mOffsets.clear();
-  mRowStart.reserve(mRecords.size() + 1);
-  for (const QString& record : std::as_const(mRecords)) {
-    mRowStart.push_back(static_cast<int>(mOffsets.size()));
-    mOffsets.push_back(0);
-    const QChar* data = record.constData();
-    const int length = static_cast<int>(record.size());
-    for (int i = 0; i < length; ++i)
-      if (data[i] == kFieldSeparator) mOffsets.push_back(i + 1);
-    mOffsets.push_back(length + 1);  // sentinel: end of the last field + 1
-  }
-  mRowStart.push_back(static_cast<int>(mOffsets.size()));
 }
 
-int RecordTable::fieldCount(int row) const {
-  return mRowStart[row + 1] - mRowStart[row] - 1;
-}
-
-QStringView RecordTable::field(int row, int index) const {
-  const int* o = mOffsets.data() + mRowStart[row] + index;
-  return QStringView(mRecords[row]).mid(o[0], o[1] - o[0] - 1);
-}
-
-QStringView RecordTable::cell(int column, int row) const {
+QString RecordTable::cell(int column, int row) const {
   if (row < 0 || row >= rowCount() || column < 0) return {};
-  if (column < mFixed)
-    return column < fieldCount(row) ? field(row, column) : QStringView();
+  if (column < mFixed) {
+    if (row == 0) return fieldTitle(mLayout, column);
+    const RecordFields& r = record(row);
+    // The texts the program reads most are shared, not written again.
+    if (column == 1) return mLayout == RecordLayout::Entity ? r.name : r.owner;
+    if (column == 2 && mLayout == RecordLayout::ComponentPin) return r.name;
+    QString text;
+    appendField(text, mLayout, r, column);
+    return text;
+  }
   const size_t extra = static_cast<size_t>(column - mFixed);
   if (extra >= mExtra.size() ||
       static_cast<size_t>(row) >= mExtra[extra].size())
     return {};
-  return mExtra[extra][row];
+  return mExtra[extra][size_t(row)];
 }
 
 void RecordTable::setCell(int column, int row, QString value) {
   if (column < mFixed || row < 0 || row >= rowCount()) return;
   const size_t extra = static_cast<size_t>(column - mFixed);
   if (extra >= mExtra.size()) mExtra.resize(extra + 1);
-  if (mExtra[extra].empty()) mExtra[extra].resize(rowCount());
-  mExtra[extra][row] = std::move(value);
-}
-
-std::optional<QStringView> RecordTable::attribute(int row,
-                                                  QStringView name) const {
-  if (row < 0 || row >= rowCount()) return std::nullopt;
-  const int count = fieldCount(row);
-  for (int p = kFirstAttributeField; p < count; p += 2) {
-    if (field(row, p) == name)
-      return p + 1 < count ? field(row, p + 1) : QStringView();
-  }
-  return std::nullopt;
+  if (mExtra[extra].empty()) mExtra[extra].resize(size_t(rowCount()));
+  mExtra[extra][size_t(row)] = std::move(value);
 }
 
 // ---- AttributeTable --------------------------------------------------------
@@ -108,40 +89,85 @@ struct ExtraColumn {
   bool emptyIsFallback;
 };
 
-// Record table procedure: fixed fields 0..11 plus attribute columns.
-void fillRecordTable(RecordTable& table, EntityRecordSet records,
+// Data positions of the entities of kind in file, in data order; nothing
+// when the file does not exist or holds none of them (the step failed).
+std::vector<int> positionsOf(const Board& board, int fileNumber,
+                             EntityKind kind) {
+  std::vector<int> positions;
+  if (!board.file(fileNumber)) return positions;
+  const int count = static_cast<int>(board.entities.size());
+  for (int pos = 0; pos < count; ++pos) {
+    const Entity& e = board.entities[size_t(pos)];
+    if (e.kind == kind && e.file == fileNumber) positions.push_back(pos);
+  }
+  return positions;
+}
+
+void fillRecords(RecordTable& table, RecordLayout layout, const Board& board,
+                 const std::vector<int>& positions) {
+  std::vector<RecordFields> records;
+  records.reserve(positions.size());
+  for (int pos : positions) records.push_back(recordFields(board, pos));
+  table.assign(layout, std::move(records));
+}
+
+// Record table procedure: fixed fields 0..11 plus attribute columns. The
+// first attribute of a name gives the value; values are shared with the
+// document, not copied.
+void fillRecordTable(RecordTable& table, const Board& board,
+                     const std::vector<int>& positions,
                      std::initializer_list<ExtraColumn> extras) {
-  table.assign(std::move(records), kEntityFixedFields);
+  fillRecords(table, RecordLayout::Entity, board, positions);
   for (const ExtraColumn& x : extras) {
-    const QString name = QString::fromLatin1(x.attribute);
+    const int keyword = board.keywordIndex(QString::fromLatin1(x.attribute));
     table.setCell(x.column, 0, QString::fromLatin1(x.title));
     for (int r = 1; r <= table.lastRow(); ++r) {
-      const auto value = table.attribute(r, name);
-      if (!value || (x.emptyIsFallback && value->isEmpty()))
+      const Entity& e = board.entities[size_t(positions[size_t(r - 1)])];
+      const Attribute* a = keyword > 0 ? e.attribute(keyword) : nullptr;
+      if (!a || (x.emptyIsFallback && a->value.isEmpty()))
         table.setCell(x.column, r, x.fallback);
       else
-        table.setCell(x.column, r, value->toString());
+        table.setCell(x.column, r, a->value);
     }
   }
 }
 
-bool queryFailed(const RecordQuery& q) {
-  return q.status < 0 || q.records.size() < 2;
-}
+// The attribute table's column for each keyword, made when first used.
+class AttributeColumns {
+ public:
+  AttributeColumns(AttributeTable& table, const QStringList& keywords)
+      : mTable(table),
+        mKeywords(keywords),
+        mColumns(size_t(keywords.size()), -1) {}
 
-void fillProbeAttributes(AttributeTable& attributes, const RecordTable& data) {
-  attributes.reset(data.rowCount());
-  for (int r = 1; r <= data.lastRow(); ++r) {
-    attributes.setCell(r, 0, data.field(r, probe_col::kName).toString());
-    const int count = data.fieldCount(r);
-    for (int p = kFirstAttributeField; p < count; p += 2) {
-      const QString title = data.field(r, p).toString();
-      int c = attributes.column(title);
-      if (c < 0) c = attributes.addColumn(title);
-      const QStringView value =
-          p + 1 < count ? data.field(r, p + 1) : QStringView();
-      attributes.setCell(r, c, value.isEmpty() ? kNoValue : value.toString());
-    }
+  int operator()(int keyword) {
+    const bool known = keyword >= 0 && keyword < mKeywords.size();
+    if (known && mColumns[size_t(keyword)] >= 0)
+      return mColumns[size_t(keyword)];
+    const QString title = mKeywords.value(keyword);
+    int c = mTable.column(title);
+    if (c < 0) c = mTable.addColumn(title);
+    if (known) mColumns[size_t(keyword)] = c;
+    return c;
+  }
+
+ private:
+  AttributeTable& mTable;
+  const QStringList& mKeywords;
+  std::vector<int> mColumns;
+};
+
+// Every attribute of every probe; a repeated name: the last value.
+void fillProbeAttributes(AttributeTable& attributes, const Board& board,
+                         const std::vector<int>& positions) {
+  attributes.reset(static_cast<int>(positions.size()) + 1);
+  AttributeColumns columnOf(attributes, board.keywords);
+  for (int r = 1; r < attributes.rowCount(); ++r) {
+    const Entity& e = board.entities[size_t(positions[size_t(r - 1)])];
+    attributes.setCell(r, 0, e.name);
+    for (const Attribute& a : e.attributes)
+      attributes.setCell(r, columnOf(a.keyword),
+                         a.value.isEmpty() ? kNoValue : a.value);
   }
   const int netColumn = attributes.column(QStringLiteral("NETNAME"));
   if (netColumn > 0)
@@ -154,25 +180,28 @@ void fillProbeAttributes(AttributeTable& attributes, const RecordTable& data) {
 
 bool extractProbes(const BoardDocument& doc, int pcbFileNumber,
                    ExtractionTables& tables) {
-  RecordQuery q = doc.queryEntityRecords(pcbFileNumber, RecordKind::Probes);
-  if (queryFailed(q)) return true;
+  const Board& board = doc.board();
+  const std::vector<int> probes =
+      positionsOf(board, pcbFileNumber, EntityKind::Probe);
+  if (probes.empty()) return true;
 
   fillRecordTable(
-      tables.probeData, std::move(q.records),
+      tables.probeData, board, probes,
       {{probe_col::kNetName, "Net Name", "NETNAME", kNoNet, true},
        {probe_col::kDatalink, "Access Datalink", "DATALINK", kNoLink, false},
        {probe_col::kTesterResource, "Tester Reasource Number",
         "TESTER_REASOURCE", kNoResource, false}});
-  fillProbeAttributes(tables.probeAttributes, tables.probeData);
+  fillProbeAttributes(tables.probeAttributes, board, probes);
   return false;
 }
 
 bool extractAccessPoints(const BoardDocument& doc, int pcbFileNumber,
                          ExtractionTables& tables) {
-  RecordQuery q =
-      doc.queryEntityRecords(pcbFileNumber, RecordKind::AccessPoints);
-  if (queryFailed(q)) return true;
-  fillRecordTable(tables.accessData, std::move(q.records),
+  const Board& board = doc.board();
+  const std::vector<int> access =
+      positionsOf(board, pcbFileNumber, EntityKind::AccessPoint);
+  if (access.empty()) return true;
+  fillRecordTable(tables.accessData, board, access,
                   {{access_col::kNetName, "Net Name", "NETNAME", kNoNet, false},
                    {access_col::kDatalink, "Feature Datalink", "DATALINK",
                     kNoLink, false}});
@@ -181,32 +210,53 @@ bool extractAccessPoints(const BoardDocument& doc, int pcbFileNumber,
 
 bool extractComponentPins(const BoardDocument& doc, int pcbFileNumber,
                           ExtractionTables& tables) {
-  RecordQuery q = doc.queryComponentPinRecords(pcbFileNumber);
-  if (q.records.size() < 2) return true;
-  tables.pinData.assign(std::move(q.records), kPinFixedFields);
+  const Board& board = doc.board();
+  const std::vector<int> pins =
+      positionsOf(board, pcbFileNumber, EntityKind::Pin);
+  if (pins.empty()) return true;
+  fillRecords(tables.pinData, RecordLayout::ComponentPin, board, pins);
   return false;
 }
 
 bool extractVias(const BoardDocument& doc, int pcbFileNumber,
                  ExtractionTables& tables) {
-  RecordQuery q = doc.queryEntityRecords(pcbFileNumber, RecordKind::Vias);
-  if (queryFailed(q)) return true;
-  fillRecordTable(tables.viaData, std::move(q.records),
+  const Board& board = doc.board();
+  const std::vector<int> vias =
+      positionsOf(board, pcbFileNumber, EntityKind::Via);
+  if (vias.empty()) return true;
+  fillRecordTable(tables.viaData, board, vias,
                   {{12, "Net Name", "NETNAME", kNoNet, false},
                    {13, "Test Access", "TEST_ACCESS", kNoLink, false}});
   return false;
 }
 
+std::optional<int> linkedNumber(QStringView datalink) {
+  bool ok = false;
+  const int n = datalink.toInt(&ok);
+  if (!ok) return std::nullopt;
+  std::array<char, 16> buf;
+  const auto end = std::to_chars(buf.data(), buf.data() + buf.size(), n).ptr;
+  if (datalink != QLatin1StringView(buf.data(), end - buf.data()))
+    return std::nullopt;
+  return n;
+}
+
 namespace {
 
-// Row of the first record whose column holds each value.
-QHash<QStringView, int> firstRowIndex(const RecordTable& table, int column) {
-  QHash<QStringView, int> index;
+// Row of the first record with each entity number.
+QHash<int, int> firstRowIndex(const RecordTable& table) {
+  QHash<int, int> index;
   index.reserve(table.rowCount());
-  // Walk backwards so that the first row holding a value wins.
+  // Walk backwards so that the first row holding a number wins.
   for (int r = table.lastRow(); r >= 1; --r)
-    index.insert(table.cell(column, r), r);
+    index.insert(table.record(r).number, r);
   return index;
+}
+
+// The row of the record the datalink names, or 0.
+int linkedRow(const QHash<int, int>& index, const QString& datalink) {
+  const std::optional<int> number = linkedNumber(datalink);
+  return number ? index.value(*number, 0) : 0;
 }
 
 }  // namespace
@@ -222,27 +272,27 @@ void resolveAccessFeatures(ExtractionTables& tables, bool pinDataLoaded,
   access.setCell(access_col::kFeaturePin, 0,
                  QStringLiteral("Feature Pin Number"));
 
-  const QHash<QStringView, int> pins = pinDataLoaded
-                                           ? firstRowIndex(tables.pinData, 5)
-                                           : QHash<QStringView, int>();
+  const QHash<int, int> pins =
+      pinDataLoaded ? firstRowIndex(tables.pinData) : QHash<int, int>();
+  const QString pinType = QStringLiteral("Comp Pin");
   for (int a = 1; a <= access.lastRow() && !pins.isEmpty(); ++a) {
-    const int k = pins.value(access.cell(access_col::kDatalink, a), 0);
+    const int k = linkedRow(pins, access.cell(access_col::kDatalink, a));
     if (k <= 0) continue;
-    access.setCell(access_col::kFeatureType, a, QStringLiteral("Comp Pin"));
+    const RecordFields& pin = tables.pinData.record(k);
+    access.setCell(access_col::kFeatureType, a, pinType);
     access.setCell(access_col::kFeatureIndex, a, QString::number(k));
-    access.setCell(access_col::kFeatureRefDes, a,
-                   tables.pinData.cell(1, k).toString());
-    access.setCell(access_col::kFeaturePin, a,
-                   tables.pinData.cell(2, k).toString());
+    access.setCell(access_col::kFeatureRefDes, a, pin.owner);
+    access.setCell(access_col::kFeaturePin, a, pin.name);
   }
   if (!viaDataLoaded) return;
 
-  const QHash<QStringView, int> vias = firstRowIndex(tables.viaData, 10);
+  const QHash<int, int> vias = firstRowIndex(tables.viaData);
+  const QString viaType = QStringLiteral("Via");
   for (int a = 1; a <= access.lastRow(); ++a) {
     if (!access.cell(access_col::kFeatureType, a).isEmpty()) continue;
-    const int k = vias.value(access.cell(access_col::kDatalink, a), 0);
+    const int k = linkedRow(vias, access.cell(access_col::kDatalink, a));
     if (k <= 0) continue;
-    access.setCell(access_col::kFeatureType, a, QStringLiteral("Via"));
+    access.setCell(access_col::kFeatureType, a, viaType);
     access.setCell(access_col::kFeatureIndex, a, QString::number(k));
   }
 }
@@ -251,10 +301,9 @@ void resolveProbeAccess(ExtractionTables& tables) {
   RecordTable& probes = tables.probeData;
   probes.setCell(probe_col::kAccessIndex, 0,
                  QStringLiteral("Access Index Number"));
-  const QHash<QStringView, int> access =
-      firstRowIndex(tables.accessData, access_col::kEntityNumber);
+  const QHash<int, int> access = firstRowIndex(tables.accessData);
   for (int p = 1; p <= probes.lastRow(); ++p) {
-    const int a = access.value(probes.cell(probe_col::kDatalink, p), 0);
+    const int a = linkedRow(access, probes.cell(probe_col::kDatalink, p));
     if (a > 0) probes.setCell(probe_col::kAccessIndex, p, QString::number(a));
   }
 }

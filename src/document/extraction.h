@@ -4,9 +4,11 @@
 // queries into five tables and linked probe -> access point -> feature.
 //
 // The four record tables are addressed (column, row): row 0 holds titles,
-// row r record r. Fixed columns are fields of the record (kept as views into
-// the record text, so a board with half a million pins costs little); the
-// columns after them are filled by the steps below. probeAttributes is
+// row r record r. Fixed columns are fields of the record, kept as values and
+// written as the record set writes them only when a cell is read (a board
+// with half a million pins reads three of their seven fields); the columns
+// after them are filled by the steps below, from the entities' attributes
+// themselves, so no name or value can shift a field. probeAttributes is
 // addressed (row, column) and grows by columns as attribute names appear.
 
 #include "boarddocument.h"
@@ -22,25 +24,25 @@ namespace lw {
 
 class RecordTable {
  public:
-  // Takes the record set; columns 0..fixedColumns-1 come from its fields.
-  void assign(EntityRecordSet records, int fixedColumns);
+  // Takes the records of rows 1, 2, ...; columns 0..fixedFieldCount(layout)
+  // - 1 are their fields, titled in row 0.
+  void assign(RecordLayout layout, std::vector<RecordFields> records);
 
-  int rowCount() const noexcept { return static_cast<int>(mRecords.size()); }
+  int rowCount() const noexcept { return mRowCount; }
   int lastRow() const noexcept { return rowCount() - 1; }
   // Cell text; empty for cells nothing has filled.
-  QStringView cell(int column, int row) const;
+  QString cell(int column, int row) const;
   // Fills a column after the fixed ones (titles in row 0).
   void setCell(int column, int row, QString value);
-  // Value of the first attribute pair (fields 13, 15, ...) named name.
-  std::optional<QStringView> attribute(int row, QStringView name) const;
-  // Raw fields of a row's record, whatever the fixed column count.
-  int fieldCount(int row) const;
-  QStringView field(int row, int index) const;
+  // The fields of row (1 to lastRow()).
+  const RecordFields& record(int row) const {
+    return mRecords[size_t(row - 1)];
+  }
 
  private:
-  EntityRecordSet mRecords;
-  std::vector<int> mRowStart;  // index into mOffsets of each row's fields
-  std::vector<int> mOffsets;   // field start positions, one extra at the end
+  RecordLayout mLayout = RecordLayout::Entity;
+  std::vector<RecordFields> mRecords;  // rows 1..
+  int mRowCount = 0;                   // with the titles' row, once assigned
   int mFixed = 0;
   std::vector<std::vector<QString>> mExtra;  // [column - mFixed][row]
 };
@@ -94,11 +96,16 @@ bool extractComponentPins(const BoardDocument& doc, int pcbFileNumber,
                           ExtractionTables& tables);
 bool extractVias(const BoardDocument& doc, int pcbFileNumber,
                  ExtractionTables& tables);
-// First-match links through hash indexes: linear in the table sizes.
+// First-match links through hash indexes: linear in the table sizes. A
+// datalink names an entity when it is that entity number's text exactly.
 // Pins are linked only when pinDataLoaded: a failed pin query must not leave
 // access points linked to the pins of a previously loaded board.
 void resolveAccessFeatures(ExtractionTables& tables, bool pinDataLoaded,
                            bool viaDataLoaded);
 void resolveProbeAccess(ExtractionTables& tables);
+
+// The entity number a datalink names: its text must be the number's decimal
+// text exactly ("7", "-3"; not "07", "+7", " 7" or "-0"). Nothing otherwise.
+std::optional<int> linkedNumber(QStringView datalink);
 
 }  // namespace lw

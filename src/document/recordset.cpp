@@ -72,52 +72,130 @@ QChar surfaceLetter(Side side) {
   return u'T';
 }
 
-// Appends fields separated by character 5 without temporary strings.
-class RecordWriter {
- public:
-  explicit RecordWriter(qsizetype reserve) { mText.reserve(reserve); }
-  void field(QLatin1StringView text) { sep(), mText.append(text); }
-  void field(const char* text) { field(QLatin1StringView(text)); }
-  void field(const QString& text) { sep(), mText.append(text); }
-  void field(QChar c) { sep(), mText.append(c); }
-  void field(int value) {
-    std::array<char, 16> buf;
-    auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-    field(QLatin1StringView(buf.data(), r.ptr - buf.data()));
-  }
-  void number(double value) {
-    sep();
-    appendNumber(value);
-  }
-  void point(double x, double y) {
-    sep();
-    appendNumber(x);
-    mText.append(u',');
-    appendNumber(y);
-  }
-  QString take() { return std::move(mText); }
+constexpr std::array<const char*, kEntityFixedFields + 1> kEntityTitles = {
+    "KIND",          "NAME",          "SIZE",           "SHAPE", "LOCATION",
+    "ANGLE",         "LAYER",         "SURFACE",        "FILE",  "CLASS",
+    "ENTITY_NUMBER", "DATA_POSITION", "ATTRIBUTE_COUNT"};
+constexpr std::array<const char*, kPinFixedFields> kPinTitles = {
+    "KIND",    "REFDES",        "PIN",          "LOCATION",
+    "SURFACE", "ENTITY_NUMBER", "DATA_POSITION"};
 
- private:
-  // Straight into the record: no temporary string per number.
-  void appendNumber(double value) {
-    std::array<char, 400> buf;
-    mText.append(QLatin1StringView(buf.data(), writeNumber(value, buf)));
-  }
+// Straight into the text: no temporary string per number.
+void appendNumber(QString& out, double value) {
+  std::array<char, 400> buf;
+  out.append(QLatin1StringView(buf.data(), writeNumber(value, buf)));
+}
 
-  void sep() {
-    if (mFirst)
-      mFirst = false;
-    else
-      mText.append(kFieldSeparator);
-  }
-  QString mText;
-  bool mFirst = true;
-};
+void appendInt(QString& out, int value) {
+  std::array<char, 16> buf;
+  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+  out.append(QLatin1StringView(buf.data(), r.ptr - buf.data()));
+}
 
-QString header(std::initializer_list<const char*> names) {
-  RecordWriter w(128);
-  for (const char* n : names) w.field(n);
-  return w.take();
+void appendPoint(QString& out, double x, double y) {
+  appendNumber(out, x);
+  out.append(u',');
+  appendNumber(out, y);
+}
+
+void appendEntityField(QString& out, const RecordFields& r, int field) {
+  switch (field) {
+    case 0:
+      out.append(QLatin1StringView(kindText(r.kind)));
+      break;
+    case 1:
+      out.append(r.name);
+      break;
+    case 2:
+      appendNumber(out, r.size);
+      break;
+    case 3:
+      out.append(QLatin1StringView(shapeText(r.shape)));
+      break;
+    case 4:
+      appendPoint(out, r.x, r.y);
+      break;
+    case 5:
+      appendNumber(out, r.angle);
+      break;
+    case 6:
+      appendInt(out, r.layer);
+      break;
+    case 7:
+      out.append(surfaceLetter(r.side));
+      break;
+    case 8:
+      appendInt(out, r.file);
+      break;
+    case 9:
+      appendInt(out, static_cast<int>(r.kind));
+      break;
+    case 10:
+      appendInt(out, r.number);
+      break;
+    case 11:
+      appendInt(out, r.position);
+      break;
+    default:
+      break;
+  }
+}
+
+void appendPinField(QString& out, const RecordFields& r, int field) {
+  switch (field) {
+    case 0:
+      out.append(QLatin1StringView("PIN"));
+      break;
+    case 1:
+      out.append(r.owner);
+      break;
+    case 2:
+      out.append(r.name);
+      break;
+    case 3:
+      appendPoint(out, r.x, r.y);
+      break;
+    case 4:
+      out.append(surfaceLetter(r.side));
+      break;
+    case 5:
+      appendInt(out, r.number);
+      break;
+    case 6:
+      appendInt(out, r.position);
+      break;
+    default:
+      break;
+  }
+}
+
+// Record texts: the fields joined by character 5.
+QString header(RecordLayout layout) {
+  QString text;
+  const int count =
+      layout == RecordLayout::Entity ? kEntityFixedFields + 1 : kPinFixedFields;
+  for (int f = 0; f < count; ++f) {
+    if (f > 0) text.append(kFieldSeparator);
+    text.append(fieldTitle(layout, f));
+  }
+  return text;
+}
+
+QString recordText(RecordLayout layout, const RecordFields& r,
+                   qsizetype reserve) {
+  QString text;
+  text.reserve(reserve);
+  for (int f = 0; f < fixedFieldCount(layout); ++f) {
+    if (f > 0) text.append(kFieldSeparator);
+    appendField(text, layout, r, f);
+  }
+  return text;
+}
+
+bool hasComponent(const Board& board, const Entity& pin) {
+  const int count = static_cast<int>(board.entities.size());
+  return pin.parent >= 0 && pin.parent < count &&
+         board.entities[size_t(pin.parent)].kind == EntityKind::Component;
 }
 
 }  // namespace
@@ -127,59 +205,82 @@ QString formatNumber(double value) {
   return QString::fromLatin1(buf.data(), writeNumber(value, buf));
 }
 
+RecordFields recordFields(const Board& board, int position) {
+  const Entity& e = board.entities[size_t(position)];
+  RecordFields r;
+  r.name = e.name;
+  if (e.kind == EntityKind::Pin && hasComponent(board, e))
+    r.owner = board.entities[size_t(e.parent)].name;
+  r.x = e.x;
+  r.y = e.y;
+  r.size = e.width;
+  r.angle = e.angle;
+  r.layer = e.layer;
+  r.file = e.file;
+  r.number = e.number;
+  r.position = position;
+  r.kind = e.kind;
+  r.shape = e.shape;
+  r.side = e.side;
+  return r;
+}
+
+int fixedFieldCount(RecordLayout layout) noexcept {
+  return layout == RecordLayout::Entity ? kEntityFixedFields : kPinFixedFields;
+}
+
+QString fieldTitle(RecordLayout layout, int field) {
+  if (field < 0) return {};
+  if (layout == RecordLayout::Entity)
+    return size_t(field) < kEntityTitles.size()
+               ? QString::fromLatin1(kEntityTitles[size_t(field)])
+               : QString();
+  return size_t(field) < kPinTitles.size()
+             ? QString::fromLatin1(kPinTitles[size_t(field)])
+             : QString();
+}
+
+void appendField(QString& out, RecordLayout layout, const RecordFields& record,
+                 int field) {
+  if (layout == RecordLayout::Entity)
+    appendEntityField(out, record, field);
+  else
+    appendPinField(out, record, field);
+}
+
 EntityRecordSet entityRecords(const Board& board, int fileNumber,
                               EntityKind kind) {
   EntityRecordSet set;
-  set.append(header({"KIND", "NAME", "SIZE", "SHAPE", "LOCATION", "ANGLE",
-                     "LAYER", "SURFACE", "FILE", "CLASS", "ENTITY_NUMBER",
-                     "DATA_POSITION", "ATTRIBUTE_COUNT"}));
+  set.append(header(RecordLayout::Entity));
   const int count = static_cast<int>(board.entities.size());
   for (int pos = 0; pos < count; ++pos) {
-    const Entity& e = board.entities[pos];
+    const Entity& e = board.entities[size_t(pos)];
     if (e.kind != kind || e.file != fileNumber) continue;
-    RecordWriter w(96 + 32 * static_cast<qsizetype>(e.attributes.size()));
-    w.field(kindText(e.kind));
-    w.field(e.name);
-    w.number(e.width);
-    w.field(shapeText(e.shape));
-    w.point(e.x, e.y);
-    w.number(e.angle);
-    w.field(e.layer);
-    w.field(surfaceLetter(e.side));
-    w.field(e.file);
-    w.field(static_cast<int>(e.kind));
-    w.field(e.number);
-    w.field(pos);
-    w.field(static_cast<int>(e.attributes.size()));
+    QString text =
+        recordText(RecordLayout::Entity, recordFields(board, pos),
+                   96 + 32 * static_cast<qsizetype>(e.attributes.size()));
+    text.append(kFieldSeparator);
+    appendInt(text, static_cast<int>(e.attributes.size()));
     for (const Attribute& a : e.attributes) {
-      w.field(board.keywords.value(a.keyword));
-      w.field(a.value);
+      text.append(kFieldSeparator);
+      text.append(board.keywords.value(a.keyword));
+      text.append(kFieldSeparator);
+      text.append(a.value);
     }
-    set.append(w.take());
+    set.append(std::move(text));
   }
   return set;
 }
 
 EntityRecordSet componentPinRecords(const Board& board, int fileNumber) {
   EntityRecordSet set;
-  set.append(header({"KIND", "REFDES", "PIN", "LOCATION", "SURFACE",
-                     "ENTITY_NUMBER", "DATA_POSITION"}));
+  set.append(header(RecordLayout::ComponentPin));
   const int count = static_cast<int>(board.entities.size());
   for (int pos = 0; pos < count; ++pos) {
-    const Entity& e = board.entities[pos];
+    const Entity& e = board.entities[size_t(pos)];
     if (e.kind != EntityKind::Pin || e.file != fileNumber) continue;
-    const bool hasParent =
-        e.parent >= 0 && e.parent < count &&
-        board.entities[e.parent].kind == EntityKind::Component;
-    RecordWriter w(64);
-    w.field("PIN");
-    w.field(hasParent ? board.entities[e.parent].name : QString());
-    w.field(e.name);
-    w.point(e.x, e.y);
-    w.field(surfaceLetter(e.side));
-    w.field(e.number);
-    w.field(pos);
-    set.append(w.take());
+    set.append(
+        recordText(RecordLayout::ComponentPin, recordFields(board, pos), 64));
   }
   return set;
 }

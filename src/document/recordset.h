@@ -44,6 +44,39 @@ struct RecordQuery {
   EntityRecordSet records;  // at least the header when status >= 0
 };
 
+// The fixed fields of one record as values: tables keep these instead of the
+// record's text, and write a field's text only when it is asked for. In
+// component pin records name is the pin number and owner the component's
+// name (empty when the pin has no component).
+struct RecordFields {
+  QString name;
+  QString owner;
+  double x = 0;
+  double y = 0;
+  double size = 0;
+  double angle = 0;
+  int layer = 0;
+  int file = 0;
+  int number = 0;
+  int position = 0;  // data position
+  EntityKind kind = EntityKind::Via;
+  Shape shape = Shape::Round;
+  Side side = Side::Top;
+};
+
+enum class RecordLayout { Entity, ComponentPin };
+
+// The fields of the entity at position (a valid data position).
+RecordFields recordFields(const Board& board, int position);
+// Fixed fields of a layout: 12 for entities (0 to 11), 7 for pins.
+int fixedFieldCount(RecordLayout layout) noexcept;
+// The header's name of a fixed field ("NAME", "REFDES", ...).
+QString fieldTitle(RecordLayout layout, int field);
+// Appends the text of fixed field `field`, exactly as the record set holds
+// it; nothing for a field past the layout's last.
+void appendField(QString& out, RecordLayout layout, const RecordFields& record,
+                 int field);
+
 // Builds the record set of every entity of kind in file (data order).
 EntityRecordSet entityRecords(const Board& board, int fileNumber,
                               EntityKind kind);

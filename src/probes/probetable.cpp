@@ -37,9 +37,9 @@ Feature featureOf(const ExtractionTables& t, int probeRow) {
   bool ok = false;
   const int k = t.probeData.cell(probe_col::kAccessIndex, probeRow).toInt(&ok);
   if (!ok || k < 1 || k > t.accessData.lastRow()) return {};
-  return {true, t.accessData.cell(access_col::kFeatureType, k).toString(),
-          t.accessData.cell(access_col::kFeatureRefDes, k).toString(),
-          t.accessData.cell(access_col::kFeaturePin, k).toString()};
+  return {true, t.accessData.cell(access_col::kFeatureType, k),
+          t.accessData.cell(access_col::kFeatureRefDes, k),
+          t.accessData.cell(access_col::kFeaturePin, k)};
 }
 
 }  // namespace
@@ -98,30 +98,23 @@ void buildProbeTable(GridModel& grid, const ExtractionTables& t,
 
   for (int r = 1; r <= static_cast<int>(rows.size()); ++r) {
     const int i = rows[size_t(r - 1)];
-    const QStringView location = t.probeData.cell(probe_col::kLocation, i);
-    const qsizetype comma = location.indexOf(u',');
-    const QString x = (comma < 0 ? location : location.left(comma)).toString();
-    const QString y =
-        comma < 0 ? QString() : location.mid(comma + 1).toString();
+    const RecordFields& probe = t.probeData.record(i);
     const Feature f = featureOf(t, i);
 
-    grid.setText(r, kProbe, t.probeData.cell(probe_col::kName, i).toString());
-    grid.setText(r, kX, toRegional(x, regional));
-    grid.setText(r, kY, toRegional(y, regional));
-    grid.setText(r, kSize, t.probeData.cell(probe_col::kSize, i).toString());
+    grid.setText(r, kProbe, probe.name);
+    grid.setText(r, kX, toRegional(formatNumber(probe.x), regional));
+    grid.setText(r, kY, toRegional(formatNumber(probe.y), regional));
+    grid.setText(r, kSize, t.probeData.cell(probe_col::kSize, i));
     grid.setText(r, kStyle,
                  f.type == QLatin1StringView("Via") ? QStringLiteral("Chisel")
                                                     : QStringLiteral("Waffle"));
-    grid.setText(r, kSurface,
-                 t.probeData.cell(probe_col::kSurface, i).toString());
+    grid.setText(r, kSurface, t.probeData.cell(probe_col::kSurface, i));
     grid.setText(r, kFeatureType, f.type);
     if (f.found) grid.setText(r, kRefDes, f.refdes + QLatin1Char('-') + f.pin);
-    grid.setText(r, kTester,
-                 t.probeData.cell(probe_col::kTesterResource, i).toString());
-    grid.setText(r, kNetName,
-                 t.probeData.cell(probe_col::kNetName, i).toString());
+    grid.setText(r, kTester, t.probeData.cell(probe_col::kTesterResource, i));
+    grid.setText(r, kNetName, t.probeData.cell(probe_col::kNetName, i));
     grid.setText(r, kDataPosition,
-                 t.probeData.cell(probe_col::kDataPosition, i).toString());
+                 t.probeData.cell(probe_col::kDataPosition, i));
     grid.setText(r, kPrefix, referencePrefix(f.refdes));
     grid.setText(r, kNumber, referenceNumber(f.refdes));
     grid.setText(r, kPin, f.pin);

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <optional>
 
 using namespace lw;
 
@@ -272,6 +274,54 @@ TEST(Extraction, TablesFallBackLinkFirstMatchesAndSurviveFailedSteps) {
   EXPECT_EQ(extract(test::BoardBuilder().board(), x), "FFFF");
   EXPECT_EQ(x.accessData.rowCount(), 3);
   EXPECT_TRUE(extractProbes(BoardDocument(scenario().take()), 99, x));
+}
+
+// The tables keep each record's fields as values; a cell reads exactly as
+// the record set's field, whatever the name holds, and attribute values
+// reach the extra columns whole.
+TEST(Extraction, CellsReadAsTheRecordSetsFieldsWhateverTheNamesHold) {
+  test::BoardBuilder b;
+  const char* odd[] = {"a,b", "tab\there", "Grüße 日本", "x\"y", " "};
+  for (int i = 0; i < 5; ++i) {
+    const QString name = QString::fromUtf8(odd[i]);
+    b.pin(b.component(name + "C", 100 + i), name, 200 + i, -0.5 * i, 1e-7);
+    b.access(300 + i, {{"NETNAME", odd[i]}, {"DATALINK", "0"}});
+    b.probe(name, 400 + i, 25.4 * i, -3, Side::Bottom,
+            {{"NETNAME", odd[i]}, {odd[i], "v,\t"}});
+  }
+  const BoardDocument doc(b.take());
+  ExtractionTables t;
+  EXPECT_EQ(extract(doc.board(), t), "---F");
+  const std::pair<const RecordTable*, QStringList> tables[] = {
+      {&t.probeData, doc.queryEntityRecords(1, RecordKind::Probes).records},
+      {&t.accessData,
+       doc.queryEntityRecords(1, RecordKind::AccessPoints).records},
+      {&t.pinData, doc.queryComponentPinRecords(1).records}};
+  for (const auto& [table, records] : tables) {
+    ASSERT_EQ(table->rowCount(), records.size());
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const QStringList fields = records[r].split(kFieldSeparator);
+      for (int c = 0; c < std::min(int(fields.size()), kEntityFixedFields); ++c)
+        EXPECT_EQ(table->cell(c, r), fields[c]) << r << ' ' << c;
+    }
+  }
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(t.probeData.cell(probe_col::kNetName, i + 1), odd[i]);
+    EXPECT_EQ(t.accessData.cell(access_col::kNetName, i + 1), odd[i]);
+    EXPECT_EQ(t.probeAttributes.cell(0, i + 2), odd[i]);
+    EXPECT_EQ(t.probeAttributes.cell(i + 1, i + 2), "v,\t");
+  }
+}
+
+// A datalink links only through the entity number's own text.
+TEST(Extraction, ADatalinkNamesAnEntityOnlyByItsNumbersExactText) {
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"7", 7},    {"0", 0},           {"-3", -3}, {"2147483647", 2147483647},
+      {"07", {}},  {"+7", {}},         {" 7", {}}, {"7 ", {}},
+      {"-0", {}},  {"2147483648", {}}, {"", {}},   {"NONE", {}},
+      {"1e3", {}}, {"\u0661", {}}};
+  for (const auto& [text, number] : cases)
+    EXPECT_EQ(linkedNumber(QString::fromUtf8(text)), number) << text;
 }
 
 }  // namespace
