@@ -4,6 +4,8 @@
 
 #include "vdwalker.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -106,6 +108,52 @@ constexpr std::array<std::string_view, 6> kFileKeys = {
 enum LayerKey { kIndex, kLayerName, kType, kColour, kLayerVisible };
 constexpr std::array<std::string_view, 5> kLayerKeys = {"index", "name", "type",
                                                         "colour", "visible"};
+
+// Repeated texts (pin numbers, net names, "Placed") share one QString: a
+// board of 100,000 probes holds 1.6 million attribute values and names but
+// fewer than 650,000 distinct ones. Copies of a QString are implicitly
+// shared, so a later write to one entity's text detaches it and never
+// changes another's.
+class TextPool {
+ public:
+  QString operator()(std::string_view utf8) {
+    if (utf8.empty()) return QString::fromUtf8(utf8.data(), 0);
+    // Most texts are ASCII: widened in place, looked up without a copy.
+    mScratch.resize(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+      const auto c = static_cast<unsigned char>(utf8[i]);
+      if (c >= 0x80)
+        return pooled(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+      mScratch[i] = QChar(c);
+    }
+    const QString view =
+        QString::fromRawData(mScratch.data(), qsizetype(utf8.size()));
+    if (auto it = mTexts.constFind(view); it != mTexts.cend()) return *it;
+    return *mTexts.insert(QString(view.constData(), view.size()));
+  }
+
+ private:
+  QString pooled(const QString& text) {
+    if (auto it = mTexts.constFind(text); it != mTexts.cend()) return *it;
+    return *mTexts.insert(text);
+  }
+
+  QSet<QString> mTexts;
+  std::vector<QChar> mScratch;
+};
+
+// Each entity has one "k" key: counting them before reading saves the
+// copies of an array that would otherwise grow by doubling (an eighth of
+// the time to open a large board, and half its size again in memory).
+std::size_t entityEstimate(std::string_view text) {
+  constexpr std::string_view kKey = "\"k\"";
+  constexpr std::size_t kSmallestEntity = 16;  // {"k":"via","f":1}
+  std::size_t count = 0;
+  for (auto at = text.find(kKey); at != std::string_view::npos;
+       at = text.find(kKey, at + kKey.size()))
+    ++count;
+  return std::min(count, text.size() / kSmallestEntity);
+}
 
 constexpr int kDisplayReals = 5;
 constexpr int kDisplaySize = 13;
@@ -303,7 +351,7 @@ class Reader : private JsonWalker {
             a.keyword = keyword(part, pat);
             break;
           case 1:
-            a.value = qtext(part, pat);
+            a.value = mTexts(text(part, pat));
             break;
           case 2:
             readDisplay(part, pat, a.display);
@@ -349,6 +397,12 @@ class Reader : private JsonWalker {
 
   void readEntities(od::value& v, const Path& path) {
     od::array a = array(v, path);
+    try {
+      const std::size_t at = offset().value_or(size());
+      mBoard.entities.reserve(entityEstimate(text().substr(at)));
+    } catch (const std::exception&) {
+      // Not enough room for the estimate: the array grows as it is read.
+    }
 
     int i = 0;
     for (auto result : a) {
@@ -404,7 +458,7 @@ class Reader : private JsonWalker {
               e.angle = number(ev, at);
               break;
             case kName:
-              e.name = qtext(ev, at);
+              e.name = mTexts(text(ev, at));
               break;
             case kOutline:
               readOutline(ev, at, e);
@@ -435,6 +489,7 @@ class Reader : private JsonWalker {
   KeywordMap mKeywords;
   std::vector<Attribute> mScratchAttributes;
   std::vector<QPointF> mScratchOutline;
+  TextPool mTexts;
 };
 
 }  // namespace

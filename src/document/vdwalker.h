@@ -85,6 +85,8 @@ class JsonWalker {
   // Byte offset of the walk, or nothing past the end.
   std::optional<std::size_t> offset() noexcept;
   std::size_t size() const noexcept { return mSize; }
+  // The whole text, byte order mark included.
+  std::string_view text() const noexcept { return {mBegin, mSize}; }
 
   [[noreturn]] void fail(const Path* path, const std::string& what) const;
   // A simdjson error at path: a syntax error anywhere in the text explains
