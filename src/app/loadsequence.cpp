@@ -161,6 +161,10 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
   in.viasLinked = !extractVias(doc, in.pcbFile, t);
   frmBusy->setValue(5);
   resolveAccessFeatures(t, in.pinsLinked, in.viasLinked);
+  // The access points now name their pins and vias: those tables, most of
+  // the records, are not read again.
+  t.pinData = {};
+  t.viaData = {};
   frmBusy->setValue(6);
   resolveProbeAccess(t);
   frmBusy->setValue(7);
@@ -239,6 +243,8 @@ bool MainWindow::findPcbFile(IncomingBoard& in) {
 void MainWindow::buildProbeTableInGrid() {
   GridModel& grid = probeGrid();
   buildProbeTable(grid, mState.tables, mRegional);
+  // Everything the window shows of the tables is in the grid now.
+  mState.tables = {};
   fgProbes->autoSize(0, grid.columns() - 1, twipsToPixels(200, *fgProbes));
   grid.setRedraw(Redraw::On);
 
