@@ -217,6 +217,24 @@ TEST(FormatRead, OmittedKeysTakeDefaultsAndKeywordsNumberNamesAnywhere) {
   EXPECT_EQ(b.files[0].name, "a\u00e4\U0001F50C");
 }
 
+// Repeated names and values are read into shared text; a later write to
+// one entity's copy leaves the others as the file had them.
+TEST(FormatRead, SharedTextsNeverChangeTogether) {
+  Board b = parse(R"({"format":"loomwright-board","version":1,
+    "files":[{"number":1}],"entities":[
+    {"k":"via","f":1,"name":"1","a":[["N","GND"]]},
+    {"k":"via","f":1,"name":"1","a":[["N","GND"]]},
+    {"k":"via","f":1,"name":"\u00e4","a":[["N","\u00e4"]]},
+    {"k":"via","f":1,"name":"\u00e4"}]})");
+  b.entities[0].name[0] = u'2';
+  b.entities[0].attributes[0].value.append(u'!');
+  b.entities[2].attributes[0].value[0] = u'o';
+  EXPECT_EQ(b.entities[1].name, "1");
+  EXPECT_EQ(b.entities[1].attributes[0].value, "GND");
+  EXPECT_EQ(b.entities[3].name, "\u00e4");
+  EXPECT_EQ(b.entities[0].name + b.entities[0].attributes[0].value, "2GND!");
+}
+
 // A board the reader would refuse must not be written: the save would lose
 // the user's work to a file that cannot be opened again. The rules the
 // reader meets in the bad documents are not repeated here.
