@@ -62,8 +62,9 @@ int runApplication(QApplication& app) {
   if (!files.isEmpty()) window.loadFile(files.first());
   // For timing a whole launch in a fresh process (bench/bench_launch.cpp):
   // paint once and leave at once, without the teardown a user never waits
-  // for; the status says whether the title names the file and the grid has
-  // rows. Not an option: no user has a use for it.
+  // for (the station lock left beside the file is stale, the next open takes
+  // it over); the status says whether the title names the file and the grid
+  // has rows. Not an option: no user has a use for it.
   if (qEnvironmentVariableIsSet("LOOMWRIGHT_EXIT_WHEN_LOADED")) {
     window.repaint();
     const bool loaded = !files.isEmpty() &&
