@@ -23,6 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -101,16 +102,32 @@ Workbench& loaded(int probes, bool journal = false) {
   return *bench;
 }
 
+// A load in a process that has loaded before: its memory is faulted in
+// already (the generator ran here too) and the file is in the page cache.
+// What a user meets, a fresh process and a file not in memory, is
+// bench_launch's. Fixed iterations, so no untimed first run: the first load
+// of each new window is in the mean, and on its own as first_ms.
 void BM_LoadFile(benchmark::State& state) {
   const QString path = boardFile(int(state.range(0)));
   Workbench bench;
+  double firstMs = -1;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     bench.window->loadFile(path);
     bench.paint();
+    if (firstMs < 0)
+      firstMs = std::chrono::duration<double, std::milli>(
+                    std::chrono::steady_clock::now() - start)
+                    .count();
   }
   state.counters["rows"] = bench.window->probeGrid().rows() - 1;
+  state.counters["first_ms"] = firstMs;
 }
-BENCHMARK(BM_LoadFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFile)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // Arguments: probes, and 1 with the recovery journal on.
 void BM_ProbeWired(benchmark::State& state) {

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUndoStack>
 
@@ -31,6 +33,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <utility>
 
 using namespace lw;
 using namespace lw::test;
@@ -497,6 +500,30 @@ class WindowTest : public QObject {
     app.start(LW_APP_PROGRAM, {"--help"});
     QVERIFY(app.waitForFinished(30000));
     QVERIFY(app.readAllStandardOutput().contains("file"));
+  }
+
+  // The launch the benchmarks time: out as soon as a document is loaded,
+  // status 0 only when the title names it and the grid is filled.
+  void exitsWhenLoadedForTimedLaunches() {
+    const QTemporaryDir user;  // no settings, locks or journals of a user
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LOOMWRIGHT_EXIT_WHEN_LOADED", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const char* folder : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                               "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+      env.insert(folder, user.path());
+    // A copy: it leaves without releasing the station lock beside the file.
+    const QString demo = user.filePath("demo.vdz");
+    QVERIFY(QFile::copy(
+        QString(LW_SOURCE_ROOT) + "/examples/generated-demo.vdz", demo));
+    for (const auto& [arguments, status] :
+         {std::pair{QStringList{demo}, 0}, {QStringList{}, 1}}) {
+      QProcess app;
+      app.setProcessEnvironment(env);
+      app.start(LW_APP_PROGRAM, arguments);
+      QVERIFY(app.waitForFinished(30000));
+      QCOMPARE(app.exitCode(), status);
+    }
   }
 };
 
