@@ -73,6 +73,13 @@ class BoardScene {
   std::vector<int> probeItems(const QString& name) const;
   // A probe's own colour, or 0 when it has none.
   QRgb colour(int item) const noexcept { return mColours[item]; }
+  // Probes' own colours (0: none) from the most used to the least, ties in
+  // the order they had: where several share a pixel the rarer is drawn over
+  // the commoner, so the few wired probes show among the many still to
+  // wire.
+  const std::vector<QRgb>& colourOrder() const noexcept { return mColourOrder; }
+  // Counts the changes of that order.
+  int colourOrderVersion() const noexcept { return mColourOrderVersion; }
 
   // Axis-aligned half extents of an item in world coordinates.
   static QSizeF worldHalfExtent(const SceneItem& item) noexcept {
@@ -88,6 +95,7 @@ class BoardScene {
                     int keyCount);
   void indexGrid(SceneBucket& bucket);
   void indexProbeNames(const Board& board);
+  void countColour(QRgb colour, int change);
 
   std::vector<SceneItem> mItems;
   std::vector<SceneBucket> mBuckets;
@@ -98,6 +106,9 @@ class BoardScene {
   QHash<QString, int> mFirstProbe;  // name -> item; several probes may share it
   std::vector<int> mNextProbe;      // next item of the same name, or -1
   std::vector<QRgb> mColours;
+  std::vector<std::pair<QRgb, int>> mColourUses;  // probe items per colour
+  std::vector<QRgb> mColourOrder;
+  int mColourOrderVersion = 0;
 };
 
 template <class F>
