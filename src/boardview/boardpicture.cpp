@@ -81,12 +81,11 @@ std::span<const int> BoardPicture::currentItems() {
 bool BoardPicture::colourProbe(const QString& name, Rgb colour) {
   const QRgb rgb = qRgb(colour.r, colour.g, colour.b);
   mProbeColours.insert(name, rgb);
-  mChanged = scene().probeItems(name);
-  const bool found = !mChanged.empty();
-  std::erase_if(mChanged, [&](int i) { return mScene->colour(i) == rgb; });
-  if (mChanged.empty()) return found;
+  scene();
   const int order = mScene->colourOrderVersion();
-  mScene->colourProbes(name, rgb);
+  mChanged.clear();
+  const bool found = mScene->colourProbes(name, rgb, &mChanged) > 0;
+  if (mChanged.empty()) return found;
   // Where points of several colours share a pixel, a new order of colours
   // changes every such pixel, not only these probes'.
   if (mScene->colourOrderVersion() != order)

@@ -236,18 +236,20 @@ void BoardScene::countColour(QRgb colour, int change) {
   it->second += change;
 }
 
-int BoardScene::colourProbes(const QString& name, QRgb colour) {
+int BoardScene::colourProbes(const QString& name, QRgb colour,
+                             std::vector<int>* recoloured) {
   int count = 0;
-  bool recoloured = false;
+  bool changed = false;
   for (int i = mFirstProbe.value(name) - 1; i >= 0; i = mNextProbe[i]) {
     ++count;
     if (mColours[i] == colour) continue;
     countColour(mColours[i], -1);
     countColour(colour, 1);
     mColours[i] = colour;
-    recoloured = true;
+    changed = true;
+    if (recoloured) recoloured->push_back(i);
   }
-  if (!recoloured) return count;
+  if (!changed) return count;
   // Colours as used as each other keep their order: one probe taking a
   // colour or leaving it changes the order only when it must.
   std::stable_sort(

@@ -67,8 +67,10 @@ class BoardScene {
   template <class F>
   void forEachItem(const SceneBucket& bucket, const QRectF& rect, F&& f) const;
 
-  // Colours every probe named name; returns how many there were.
-  int colourProbes(const QString& name, QRgb colour);
+  // Colours every probe named name; returns how many there were, and adds
+  // the items whose colour changed to recoloured.
+  int colourProbes(const QString& name, QRgb colour,
+                   std::vector<int>* recoloured = nullptr);
   // The items of every probe named name, in item order.
   std::vector<int> probeItems(const QString& name) const;
   // A probe's own colour, or 0 when it has none.
