@@ -16,6 +16,7 @@ struct DocumentState {
   ExtractionTables tables;
   LayerTable layers;
   SurfaceCounts probes;  // probe rows per surface
+  SurfaceCounts wired;   // marked rows per surface, kept with every mark
   bool viaDataLoaded = false;
   bool pinDataLoaded = false;
   ZoomFields zoom;

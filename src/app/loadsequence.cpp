@@ -252,6 +252,7 @@ void MainWindow::buildProbeTableInGrid() {
     colourProbe(grid.text(r, probe_grid::kProbe), kNotWiredColour);
 
   mState.probes = probeCounts(grid);
+  mState.wired = {};  // the marks come back with the wiring state
   lblTopProbeCount->setText(QString::number(mState.probes.top));
   lblBotProbeCount->setText(QString::number(mState.probes.bottom));
   lblTopWired->setText(QStringLiteral("0"));

@@ -162,7 +162,10 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void onBeforeMove(int oldRow);
   void onBeforeSort();
   void onAfterSort(int column);
+  // Shows the wired counts kept in the state; recountWired counts them
+  // again, after marks came back from a file or a journal.
   void updateWiredCounters();
+  void recountWired();
   // A mark changed through the undo stack (undo.cpp); replay is true for
   // undo and redo, which bring the probe back as the current one.
   void pushMark(int row, bool wired);

@@ -57,7 +57,7 @@ void MainWindow::restoreWiringState() {
   for (int r = 1; r < grid.rows(); ++r)
     if (isWired(grid, r))
       colourProbe(grid.text(r, probe_grid::kProbe), kWiredColour);
-  updateWiredCounters();
+  recountWired();
   // The settings first: a restored surface switch moves the selection, and
   // the shift must start at the first probe of that surface still to wire.
   WiringSettings settings = restoreWiringSettings(mDocument, settingsShown());

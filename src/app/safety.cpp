@@ -147,7 +147,7 @@ bool MainWindow::applyRecovered(const std::vector<JournalEntry>& entries) {
     turnBoardTo(settings->rotation);
   }
   mJournaledSettings = settingsShown();
-  updateWiredCounters();
+  recountWired();
   selectFirstUnwiredRow();
   showCurrentProbe();
   return true;

@@ -105,8 +105,13 @@ void MainWindow::keepGridFocus() {
   fgProbes->setFocus();
 }
 
+void MainWindow::recountWired() {
+  mState.wired = wiredCounts(probeGrid());
+  updateWiredCounters();
+}
+
 void MainWindow::updateWiredCounters() {
-  const SurfaceCounts wired = wiredCounts(probeGrid());
+  const SurfaceCounts wired = mState.wired;
   lblTopWired->setText(QString::number(wired.top));
   lblBotWired->setText(QString::number(wired.bottom));
 

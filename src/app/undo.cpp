@@ -57,8 +57,10 @@ void MainWindow::applyMark(int dataPosition, bool wired, bool replay) {
   if (row < 1 || dataPositionOf(grid, row) != dataPosition)
     row = rowOfDataPosition(grid, dataPosition);
   if (row < 1) return;
+  mState.wired -= wiredCount(grid, row);
   grid.setText(row, probe_grid::kWired,
                wired ? QStringLiteral("1") : QString());
+  mState.wired += wiredCount(grid, row);
   journalMark(row, wired);
   if (replay) {
     // The probe comes back as the current one, on its own surface.

@@ -65,9 +65,12 @@ const BoardScene& BoardPicture::scene() {
 
 void BoardPicture::setCurrentProbe(const QString& name) {
   if (name == mCurrentName) return;
+  scene();  // finds the old name's items again after a reshape
+  mChanged = mCurrentItems;
   mCurrentName = name;
-  mCurrentItems = scene().probeItems(name);
-  emit changed();
+  mCurrentItems = mScene->probeItems(name);
+  mChanged.insert(mChanged.end(), mCurrentItems.begin(), mCurrentItems.end());
+  emit probesChanged(mChanged);
 }
 
 std::span<const int> BoardPicture::currentItems() {
@@ -79,8 +82,16 @@ bool BoardPicture::colourProbe(const QString& name, Rgb colour) {
   const QRgb rgb = qRgb(colour.r, colour.g, colour.b);
   mProbeColours.insert(name, rgb);
   scene();
-  const bool found = mScene->colourProbes(name, rgb) > 0;
-  if (found) emit changed();
+  const int order = mScene->colourOrderVersion();
+  mChanged.clear();
+  const bool found = mScene->colourProbes(name, rgb, &mChanged) > 0;
+  if (mChanged.empty()) return found;
+  // Where points of several colours share a pixel, a new order of colours
+  // changes every such pixel, not only these probes'.
+  if (mScene->colourOrderVersion() != order)
+    emit changed();
+  else
+    emit probesChanged(mChanged);
   return found;
 }
 

@@ -67,6 +67,9 @@ class BoardPicture : public QObject {
  signals:
   // Something drawn changed: views repaint.
   void changed();
+  // Only these scene items changed (their colour, or whether they are the
+  // current probe): views repaint what they can touch.
+  void probesChanged(const std::vector<int>& items);
   // Another document, or the same one reshaped: views refit.
   void replaced();
 
@@ -80,6 +83,7 @@ class BoardPicture : public QObject {
   QHash<QString, QRgb> mProbeColours;  // replayed into every new scene
   QString mCurrentName;
   std::vector<int> mCurrentItems;  // of mScene, found again with it
+  std::vector<int> mChanged;       // what probesChanged reports
 };
 
 }  // namespace lw

@@ -39,6 +39,14 @@ constexpr double kRingGap = 3;
 constexpr double kRingPen = 2;
 constexpr double kHaloPen = 6;
 
+double ringRadius(double probeRadius) {
+  return std::max(probeRadius + kRingGap, kCurrentRingPixels / 2);
+}
+// How far from the centre the ring and its halo reach.
+double ringReach(double probeRadius) {
+  return ringRadius(probeRadius) + kHaloPen / 2;
+}
+
 // Unit circles fine enough that a polygon passes for a circle at its size:
 // the painter's own ellipses cost ten times as much.
 const std::vector<QPointF>& unitCircle(double radiusPixels) {
@@ -77,27 +85,45 @@ struct ShapeBatch {
   }
 };
 
+// A world rectangle holding everything drawn into the pixels of area, with
+// a pixel to spare for how shapes are rounded to pixels.
+QRectF worldAround(const PixelMap& map, const QRect& area) {
+  const QRectF grown = QRectF(area).adjusted(-1, -1, 1, 1);
+  return QRectF(map.toWorld(grown.topLeft()), map.toWorld(grown.bottomRight()))
+      .normalized();
+}
+
+// One colour of points, and what it stands for in the scene's colour order
+// (the probe's own colour, 0 for none).
+struct PointRun {
+  QRgb key = 0;
+  QRgb colour = 0;
+  std::vector<QPoint> points;
+};
+
 class BoardPainter {
  public:
-  BoardPainter(QPainter& painter, QSize size, const SceneView& view)
+  BoardPainter(QPainter& painter, QSize size, const SceneView& view,
+               const QRect& area)
       : mPainter(painter),
         mSize(size),
+        mArea(area),
         mView(view),
         mMap(view.viewport.map(size)),
         mScale(mMap.scale()),
-        mWorld(mMap.worldRect(size)),
-        mSeen((std::size_t(size.width()) * size.height() + 63) / 64),
+        mWorld(worldAround(mMap, area)),
+        mSeen((std::size_t(area.width()) * area.height() + 63) / 64),
         mMeasure(painter.font()),
         mPlacer(size) {}
 
-  // Back to front; returns the boxes of the labels drawn.
-  std::vector<QRectF> paint(const std::vector<int>& order);
+  // Back to front.
+  BoardPaint paint(const std::vector<int>& order);
 
  private:
   void paint(const SceneBucket& bucket);
   void add(int index, QPointF centre, QSizeF half);
   void addConvex(const SceneItem& item, QPointF centre);
-  void addPoint(QPointF centre, QRgb colour);
+  void addPoint(QPointF centre, QRgb colour, QRgb key = 0);
   void flushShapes();
   void flushPoints();
   void placeDesignators();
@@ -105,20 +131,22 @@ class BoardPainter {
   const SceneBucket* probeBucketOf(int item) const;
   bool isCurrent(int item) const;
   bool onScreen(QPointF centre, double reach) const;
+  bool inArea(QPointF centre, QSizeF reach) const;
   void placeCurrent();
   void placeProbeNumbers(const std::vector<int>& order);
   void drawCurrent();
 
   QPainter& mPainter;
   QSize mSize;
+  QRect mArea;  // the pixels painted
   const SceneView& mView;
   PixelMap mMap;
   double mScale;
   QRectF mWorld;
-  std::vector<quint64> mSeen;  // pixels already holding a point
+  std::vector<quint64> mSeen;  // pixels of the area already holding a point
   LabelMeasure mMeasure;
   LabelPlacer mPlacer;
-  std::vector<QRectF> mDrawn;  // boxes of the labels drawn
+  BoardPaint mResult;
   std::vector<CurrentMark> mCurrent;
   std::vector<Label> mProbeNumbers;
 
@@ -126,13 +154,13 @@ class BoardPainter {
   bool mFilled = false;
   QRgb mLayerColour = 0;
   ShapeBatch mShapes;
-  std::vector<std::pair<QRgb, std::vector<QPoint>>> mPoints;
+  std::vector<PointRun> mPoints;
   std::size_t mLastPoints = 0;
   std::vector<Label> mLabels;
   QPolygonF mPolygon;
 };
 
-std::vector<QRectF> BoardPainter::paint(const std::vector<int>& order) {
+BoardPaint BoardPainter::paint(const std::vector<int>& order) {
   // Labels are placed by importance: the current probe's, then probe
   // numbers nearest to it first, then designators as their layers come.
   placeCurrent();
@@ -142,7 +170,7 @@ std::vector<QRectF> BoardPainter::paint(const std::vector<int>& order) {
     if (mView.style.shows(buckets[b])) paint(buckets[b]);
   drawLabels(mPainter, mView.board, mProbeNumbers);
   drawCurrent();
-  return std::move(mDrawn);
+  return std::move(mResult);
 }
 
 void BoardPainter::paint(const SceneBucket& bucket) {
@@ -154,8 +182,6 @@ void BoardPainter::paint(const SceneBucket& bucket) {
   if (!probes) std::fill(mSeen.begin(), mSeen.end(), 0);
 
   const auto& items = mView.scene.items();
-  const double w = mSize.width();
-  const double h = mSize.height();
   const bool allPoints =
       bucket.gridEnd == bucket.last &&
       2 * std::max(bucket.reachX, bucket.reachY) * mScale < kPointPixels;
@@ -163,7 +189,8 @@ void BoardPainter::paint(const SceneBucket& bucket) {
     // The whole-board view: nothing but points, so skip the shape logic.
     mView.scene.forEachItem(bucket, mWorld, [&](int i) {
       const QRgb own = probes ? mView.scene.colour(i) : 0;
-      addPoint(mMap.toPixel(items[i].x, items[i].y), own ? own : mLayerColour);
+      addPoint(mMap.toPixel(items[i].x, items[i].y), own ? own : mLayerColour,
+               own);
     });
     flushPoints();
     return;
@@ -172,13 +199,11 @@ void BoardPainter::paint(const SceneBucket& bucket) {
     const SceneItem& item = items[i];
     const QSizeF ext = BoardScene::worldHalfExtent(item) * mScale;
     const QPointF c = mMap.toPixel(item.x, item.y);
-    if (c.x() + ext.width() < 0 || c.x() - ext.width() > w ||
-        c.y() + ext.height() < 0 || c.y() - ext.height() > h)
-      return;
+    if (!inArea(c, ext)) return;
     const QRgb own = probes ? mView.scene.colour(i) : 0;
     const QRgb colour = own ? own : mLayerColour;
     if (2 * std::max(ext.width(), ext.height()) < kPointPixels) {
-      addPoint(c, colour);
+      addPoint(c, colour, own);
       return;
     }
     if (colour != mShapes.colour) {
@@ -192,29 +217,33 @@ void BoardPainter::paint(const SceneBucket& bucket) {
   placeDesignators();
 }
 
-void BoardPainter::addPoint(QPointF c, QRgb colour) {
+void BoardPainter::addPoint(QPointF c, QRgb colour, QRgb key) {
   // Pixel (x, y) covers [x, x + 1): its centre is (x + 0.5, y + 0.5), as for
   // the painter's fills, while points land on the nearest whole number.
-  if (!(c.x() >= 0 && c.y() >= 0 && c.x() < mSize.width() &&
-        c.y() < mSize.height()))
+  if (!(c.x() >= mArea.left() && c.y() >= mArea.top() &&
+        c.x() < mArea.right() + 1 && c.y() < mArea.bottom() + 1))
     return;
   const int x = static_cast<int>(c.x());  // truncation is floor here
   const int y = static_cast<int>(c.y());
   if (mBucket->kind != EntityKind::Probe) {
     // Thousands of pins share a pixel on a whole-board view: draw one.
-    const std::size_t bit = std::size_t(y) * mSize.width() + x;
+    const std::size_t bit =
+        std::size_t(y - mArea.top()) * mArea.width() + (x - mArea.left());
     quint64& word = mSeen[bit / 64];
     const quint64 mask = quint64(1) << (bit % 64);
     if (word & mask) return;
     word |= mask;
   }
-  if (mPoints.empty() || mPoints[mLastPoints].first != colour) {
-    auto same = [&](const auto& run) { return run.first == colour; };
+  if (mPoints.empty() || mPoints[mLastPoints].colour != colour ||
+      mPoints[mLastPoints].key != key) {
+    auto same = [&](const PointRun& run) {
+      return run.colour == colour && run.key == key;
+    };
     auto it = std::find_if(mPoints.begin(), mPoints.end(), same);
-    if (it == mPoints.end()) it = mPoints.insert(it, {colour, {}});
+    if (it == mPoints.end()) it = mPoints.insert(it, {key, colour, {}});
     mLastPoints = it - mPoints.begin();
   }
-  mPoints[mLastPoints].second.emplace_back(x, y);
+  mPoints[mLastPoints].points.emplace_back(x, y);
 }
 
 void BoardPainter::add(int index, QPointF c, QSizeF ext) {
@@ -309,24 +338,30 @@ void BoardPainter::flushShapes() {
 }
 
 void BoardPainter::flushPoints() {
-  // Rare colours last, so the one yellow probe is not buried under red ones.
-  std::stable_sort(mPoints.begin(), mPoints.end(),
-                   [](const auto& a, const auto& b) {
-                     return a.second.size() > b.second.size();
-                   });
-  for (const auto& [rgb, points] : mPoints) {
-    mPainter.setPen(QPen(QColor::fromRgb(rgb), 0));
-    mPainter.drawPoints(points.data(), int(points.size()));
+  // Rare colours last, so the few wired probes are not buried under the
+  // many still to wire; in the scene's order, not this paint's counts, so
+  // a part of the view stacks them as the whole does.
+  const std::vector<QRgb>& order = mView.scene.colourOrder();
+  const auto rank = [&](const PointRun& run) {
+    return std::find(order.begin(), order.end(), run.key) - order.begin();
+  };
+  std::stable_sort(
+      mPoints.begin(), mPoints.end(),
+      [&](const PointRun& a, const PointRun& b) { return rank(a) < rank(b); });
+  for (const PointRun& run : mPoints) {
+    mPainter.setPen(QPen(QColor::fromRgb(run.colour), 0));
+    mPainter.drawPoints(run.points.data(), int(run.points.size()));
   }
   mPoints.clear();
 }
 
 void BoardPainter::placeDesignators() {
+  mResult.otherLabels = mResult.otherLabels || !mLabels.empty();
   std::erase_if(mLabels, [&](Label& label) {
     label.box = mMeasure.box(
         label.centre, mView.board.entities[label.entity].name, label.pixels);
     if (!mPlacer.offer(label.box)) return true;
-    mDrawn.push_back(label.box);
+    mResult.labels.push_back(label.box);
     return false;
   });
   drawLabels(mPainter, mView.board, mLabels);
@@ -351,6 +386,13 @@ bool BoardPainter::onScreen(QPointF c, double reach) const {
          c.y() + reach >= 0 && c.y() - reach <= mSize.height();
 }
 
+bool BoardPainter::inArea(QPointF c, QSizeF reach) const {
+  // A pixel to spare, as for the world rectangle.
+  const double w = reach.width() + 1, h = reach.height() + 1;
+  return c.x() + w >= mArea.left() && c.x() - w <= mArea.right() + 1 &&
+         c.y() + h >= mArea.top() && c.y() - h <= mArea.bottom() + 1;
+}
+
 void BoardPainter::placeCurrent() {
   const auto& items = mView.scene.items();
   for (int i : mView.current) {
@@ -360,8 +402,8 @@ void BoardPainter::placeCurrent() {
     CurrentMark mark;
     mark.centre = mMap.toPixel(item.x, item.y);
     mark.radius = item.halfWidth * mScale;
-    mark.ring = std::max(mark.radius + kRingGap, kCurrentRingPixels / 2);
-    const double reach = mark.ring + kHaloPen / 2;
+    mark.ring = ringRadius(mark.radius);
+    const double reach = ringReach(mark.radius);
     if (!onScreen(mark.centre, reach)) continue;
     const QRgb own = mView.scene.colour(i);
     mark.colour = own ? own : mView.style.layers[bucket->layerSlot].colour;
@@ -373,6 +415,9 @@ void BoardPainter::placeCurrent() {
       Label& label = mark.label;
       label.entity = item.entity;
       label.pixels = labelPixels(2 * mark.radius, 2 * mark.radius, name.size());
+      // Once another probe is current, this one's number is offered.
+      mResult.otherLabels =
+          mResult.otherLabels || label.pixels >= kMinLabelPixels;
       label.centre = mark.centre;
       label.colour = probeLabelColour(mark.colour);
       mark.beside = label.pixels < kCurrentLabelPixels;
@@ -388,7 +433,7 @@ void BoardPainter::placeCurrent() {
       }
       label.box = mMeasure.box(label.centre, name, label.pixels);
       mPlacer.take(label.box);
-      mDrawn.push_back(label.box);
+      mResult.labels.push_back(label.box);
     }
     mCurrent.push_back(mark);
   }
@@ -429,8 +474,9 @@ void BoardPainter::placeProbeNumbers(const std::vector<int>& order) {
                                {}});
     });
   }
+  mResult.otherLabels = mResult.otherLabels || !mProbeNumbers.empty();
   placeNearestFirst(mProbeNumbers, anchor, mView.board, mMeasure, mPlacer);
-  for (const Label& label : mProbeNumbers) mDrawn.push_back(label.box);
+  for (const Label& label : mProbeNumbers) mResult.labels.push_back(label.box);
 }
 
 void BoardPainter::drawCurrent() {
@@ -464,18 +510,42 @@ void BoardPainter::drawCurrent() {
 
 }  // namespace
 
-std::vector<QRectF> paintBoard(QPainter& painter, QSize size,
-                               const SceneView& view) {
-  painter.fillRect(QRect(QPoint(0, 0), size),
-                   QColor::fromRgb(view.style.background));
-  if (size.isEmpty()) return {};
+BoardPaint paintBoard(QPainter& painter, QSize size, const SceneView& view,
+                      const QRect& area) {
+  const QRect whole(QPoint(0, 0), size);
+  const QRect part = area.isNull() ? whole : area & whole;
+  if (part.isEmpty()) return {};
   painter.save();
+  if (part != whole) painter.setClipRect(part, Qt::IntersectClip);
+  painter.fillRect(part, QColor::fromRgb(view.style.background));
   painter.setRenderHint(QPainter::Antialiasing, false);
-  std::vector<QRectF> labels =
-      BoardPainter(painter, size, view)
+  BoardPaint result =
+      BoardPainter(painter, size, view, part)
           .paint(view.scene.paintOrder(view.viewport.fromTop()));
   painter.restore();
-  return labels;
+  return result;
+}
+
+QRect probeFootprint(const SceneView& view, QSize size, int item) {
+  const SceneItem& it = view.scene.items()[std::size_t(item)];
+  const PixelMap map = view.viewport.map(size);
+  const QPointF c = map.toPixel(it.x, it.y);
+  const double radius = it.halfWidth * map.scale();
+  const QSizeF ext = BoardScene::worldHalfExtent(it) * map.scale();
+  const double reach = ringReach(radius);
+  double halfW = std::max({reach, ext.width(), ext.height()});
+  double halfH = halfW;
+  // The number, measured generously: a character is at most one pixel size
+  // wide; on the probe, or beside the ring on either side.
+  const qsizetype len = view.board.entities[std::size_t(it.entity)].name.size();
+  const int onProbe = labelPixels(2 * radius, 2 * radius, len);
+  const int pixels = std::max(onProbe, kCurrentLabelPixels);
+  const double text = double(len + 1) * pixels;
+  halfW = std::max(halfW, onProbe < kCurrentLabelPixels ? reach + text : text);
+  halfH = std::max(halfH, double(pixels));
+  const QRectF box(c.x() - halfW - 2, c.y() - halfH - 2, 2 * halfW + 4,
+                   2 * halfH + 4);
+  return box.toAlignedRect() & QRect(QPoint(0, 0), size);
 }
 
 int probeAt(const SceneView& view, QSize size, QPointF pixel,

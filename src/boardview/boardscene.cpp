@@ -221,15 +221,47 @@ void BoardScene::indexProbeNames(const Board& board) {
       mNextProbe[i] = head ? head - 1 : -1;
       head = i + 1;  // stored one up: QHash default-constructs 0
     }
+    countColour(0, bucket.last - bucket.first);
   }
+  for (const auto& use : mColourUses) mColourOrder.push_back(use.first);
 }
 
-int BoardScene::colourProbes(const QString& name, QRgb colour) {
+void BoardScene::countColour(QRgb colour, int change) {
+  auto it = std::find_if(mColourUses.begin(), mColourUses.end(),
+                         [&](const auto& use) { return use.first == colour; });
+  if (it == mColourUses.end())
+    it = mColourUses.insert(mColourUses.end(), {colour, 0});
+  // A colour no probe has any more keeps its place at the end, so that
+  // one probe taking it again does not change the order.
+  it->second += change;
+}
+
+int BoardScene::colourProbes(const QString& name, QRgb colour,
+                             std::vector<int>* recoloured) {
   int count = 0;
+  bool changed = false;
   for (int i = mFirstProbe.value(name) - 1; i >= 0; i = mNextProbe[i]) {
-    mColours[i] = colour;
     ++count;
+    if (mColours[i] == colour) continue;
+    countColour(mColours[i], -1);
+    countColour(colour, 1);
+    mColours[i] = colour;
+    changed = true;
+    if (recoloured) recoloured->push_back(i);
   }
+  if (!changed) return count;
+  // Colours as used as each other keep their order: one probe taking a
+  // colour or leaving it changes the order only when it must.
+  std::stable_sort(
+      mColourUses.begin(), mColourUses.end(),
+      [](const auto& a, const auto& b) { return a.second > b.second; });
+  bool reordered = mColourOrder.size() != mColourUses.size();
+  mColourOrder.resize(mColourUses.size());
+  for (std::size_t k = 0; k < mColourUses.size(); ++k) {
+    reordered = reordered || mColourOrder[k] != mColourUses[k].first;
+    mColourOrder[k] = mColourUses[k].first;
+  }
+  if (reordered) ++mColourOrderVersion;
   return count;
 }
 

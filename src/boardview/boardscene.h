@@ -67,12 +67,21 @@ class BoardScene {
   template <class F>
   void forEachItem(const SceneBucket& bucket, const QRectF& rect, F&& f) const;
 
-  // Colours every probe named name; returns how many there were.
-  int colourProbes(const QString& name, QRgb colour);
+  // Colours every probe named name; returns how many there were, and adds
+  // the items whose colour changed to recoloured.
+  int colourProbes(const QString& name, QRgb colour,
+                   std::vector<int>* recoloured = nullptr);
   // The items of every probe named name, in item order.
   std::vector<int> probeItems(const QString& name) const;
   // A probe's own colour, or 0 when it has none.
   QRgb colour(int item) const noexcept { return mColours[item]; }
+  // Probes' own colours (0: none) from the most used to the least, ties in
+  // the order they had: where several share a pixel the rarer is drawn over
+  // the commoner, so the few wired probes show among the many still to
+  // wire.
+  const std::vector<QRgb>& colourOrder() const noexcept { return mColourOrder; }
+  // Counts the changes of that order.
+  int colourOrderVersion() const noexcept { return mColourOrderVersion; }
 
   // Axis-aligned half extents of an item in world coordinates.
   static QSizeF worldHalfExtent(const SceneItem& item) noexcept {
@@ -88,6 +97,7 @@ class BoardScene {
                     int keyCount);
   void indexGrid(SceneBucket& bucket);
   void indexProbeNames(const Board& board);
+  void countColour(QRgb colour, int change);
 
   std::vector<SceneItem> mItems;
   std::vector<SceneBucket> mBuckets;
@@ -98,6 +108,9 @@ class BoardScene {
   QHash<QString, int> mFirstProbe;  // name -> item; several probes may share it
   std::vector<int> mNextProbe;      // next item of the same name, or -1
   std::vector<QRgb> mColours;
+  std::vector<std::pair<QRgb, int>> mColourUses;  // probe items per colour
+  std::vector<QRgb> mColourOrder;
+  int mColourOrderVersion = 0;
 };
 
 template <class F>

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -23,6 +24,9 @@ constexpr double kWheelStep = 1.25;   // zoom per wheel notch
 // How near the edge a probe the view follows may come, of the view's
 // shorter side, before the view pans to it.
 constexpr double kFollowMargin = 0.08;
+// More changed probes than this before the next paint: repaint everything
+// (the regions would cost more than they save).
+constexpr int kMostPartialUpdates = 64;
 
 }  // namespace
 
@@ -36,8 +40,10 @@ BoardView::~BoardView() = default;
 void BoardView::setPicture(BoardPicture* picture) {
   if (mPicture) mPicture->disconnect(this);
   mPicture = picture;
-  if (!picture) return update();
-  connect(picture, &BoardPicture::changed, this, qOverload<>(&QWidget::update));
+  if (!picture) return updateWhole();
+  connect(picture, &BoardPicture::changed, this, &BoardView::updateWhole);
+  connect(picture, &BoardPicture::probesChanged, this,
+          &BoardView::updateProbes);
   connect(picture, &BoardPicture::replaced, this, [this] {
     const bool fromTop = mViewport->fromTop();
     *mViewport = Viewport();
@@ -53,12 +59,12 @@ bool BoardView::hasItems() const {
 
 void BoardView::viewFromTop() {
   mViewport->setFromTop(true);
-  update();
+  updateWhole();
 }
 
 void BoardView::viewFromBottom() {
   mViewport->setFromTop(false);
-  update();
+  updateWhole();
 }
 
 bool BoardView::isViewFromTop() const noexcept {
@@ -68,21 +74,21 @@ bool BoardView::isViewFromTop() const noexcept {
 void BoardView::fitToBoard() {
   if (!hasItems()) return;
   mViewport->fitTo(mPicture->scene().bounds());
-  update();
+  updateWhole();
 }
 
 int BoardView::zoomToWindow(double xmin, double xmax, double ymin,
                             double ymax) {
   if (!hasItems()) return kViewNoDocument;
   if (!mViewport->setWindow(xmin, xmax, ymin, ymax)) return kViewBadWindow;
-  update();
+  updateWhole();
   return kViewOk;
 }
 
 bool BoardView::centreOnPoint(double x, double y, double size) {
   if (!hasItems()) return false;
   if (!mViewport->centreOn({x, y}, size)) return false;
-  update();
+  updateWhole();
   return true;
 }
 
@@ -92,7 +98,7 @@ bool BoardView::keepInSight(double x, double y) {
   const std::optional<QPointF> centre = mViewport->centreToShow(
       {x, y}, mPicture->scene().bounds(), size(), margin);
   if (!centre || !mViewport->centreOn(*centre, 0)) return false;
-  update();
+  updateWhole();
   return true;
 }
 
@@ -101,25 +107,55 @@ QPointF BoardView::viewPointAt(QPointF pixel) const {
   return mViewport->viewToWorld(world);  // the mirror is its own inverse
 }
 
-void BoardView::paint(QPainter& painter, QSize size) {
-  if (!mPicture) {
-    painter.fillRect(QRect(QPoint(), size), QColor::fromRgb(kBackground));
-    return;
+SceneView BoardView::sceneView() const {
+  return {mPicture->board(), mPicture->scene(), mPicture->style(), *mViewport,
+          mPicture->currentItems()};
+}
+
+void BoardView::updateWhole() {
+  mStale = true;
+  update();
+}
+
+void BoardView::updateProbes(const std::vector<int>& items) {
+  if (mStale) return;  // a whole paint is due anyway
+  mPartialUpdates += int(items.size());
+  if (mOtherLabels || mPartialUpdates > kMostPartialUpdates ||
+      size() != mPaintedSize)
+    return updateWhole();
+  const SceneView view = sceneView();
+  for (int item : items) {
+    const QRect footprint = probeFootprint(view, size(), item);
+    if (!footprint.isEmpty()) update(footprint);
   }
-  const BoardScene& scene = mPicture->scene();
-  paintBoard(painter, size,
-             {mPicture->board(), scene, mPicture->style(), *mViewport,
-              mPicture->currentItems()});
 }
 
 void BoardView::renderTo(QImage& image) {
   QPainter painter(&image);
-  paint(painter, image.size());
+  if (!mPicture) {
+    painter.fillRect(image.rect(), QColor::fromRgb(kBackground));
+    return;
+  }
+  paintBoard(painter, image.size(), sceneView());
 }
 
-void BoardView::paintEvent(QPaintEvent*) {
+void BoardView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  paint(painter, size());
+  mPartialUpdates = 0;
+  if (!mPicture) {
+    painter.fillRect(rect(), QColor::fromRgb(kBackground));
+    return;
+  }
+  const SceneView view = sceneView();
+  if (!mStale && !mOtherLabels && size() == mPaintedSize) {
+    // Only probes changed: their footprints, each on its own.
+    for (const QRect& area : event->region())
+      paintBoard(painter, size(), view, area);
+    return;
+  }
+  mOtherLabels = paintBoard(painter, size(), view).otherLabels;
+  mPaintedSize = size();
+  mStale = false;
 }
 
 void BoardView::mousePressEvent(QMouseEvent* event) {
@@ -141,7 +177,7 @@ void BoardView::mouseMoveEvent(QMouseEvent* event) {
   mPress = Press::Drag;
   mViewport->panBy(pos - mLastPos, size());
   mLastPos = pos;
-  update();
+  updateWhole();
 }
 
 void BoardView::mouseReleaseEvent(QMouseEvent* event) {
@@ -176,7 +212,7 @@ void BoardView::wheelEvent(QWheelEvent* event) {
   const double factor =
       mViewport->halfSize() / std::clamp(half, extent * 1e-4, extent * 10);
   mViewport->zoomAbout(event->position(), size(), factor);
-  update();
+  updateWhole();
   event->accept();
 }
 

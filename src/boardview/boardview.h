@@ -13,9 +13,16 @@
 // and a double-click asks the owner to recentre (recentreRequested), then
 // repaints at once: what the user sees is always what the next click picks
 // on.
+//
+// When only some probes change (a mark, the next current probe), the view
+// repaints only the pixels they can touch, unless labels other than the
+// current probe's are shown: those depend on the whole view.
 
 #include <QPointer>
 #include <QWidget>
+
+#include <memory>
+#include <vector>
 
 class QImage;
 
@@ -80,10 +87,20 @@ class BoardView : public QWidget {
 
  private:
   bool hasItems() const;
-  void paint(QPainter& painter, QSize size);
+  SceneView sceneView() const;
+  // What changed may touch every pixel: the next paint is whole.
+  void updateWhole();
+  void updateProbes(const std::vector<int>& items);
 
   QPointer<BoardPicture> mPicture;
   std::unique_ptr<Viewport> mViewport;
+
+  // Since the last whole paint: the viewport or the picture changed.
+  bool mStale = true;
+  // What the last whole paint found (see BoardPaint), at what size.
+  bool mOtherLabels = true;
+  QSize mPaintedSize;
+  int mPartialUpdates = 0;  // probes asked to repaint since the last paint
 
   enum class Press { None, Click, Drag, DoubleClick };
   Press mPress = Press::None;

@@ -139,13 +139,15 @@ SurfaceCounts probeCounts(const GridModel& grid) {
 
 SurfaceCounts wiredCounts(const GridModel& grid) {
   SurfaceCounts n;
-  for (int r = 1; r < grid.rows(); ++r) {
-    if (!isWired(grid, r)) continue;
-    const QString& surface = grid.text(r, probe_grid::kSurface);
-    if (surface == QLatin1StringView("T")) ++n.top;
-    if (surface == QLatin1StringView("B")) ++n.bottom;
-  }
+  for (int r = 1; r < grid.rows(); ++r) n += wiredCount(grid, r);
   return n;
+}
+
+SurfaceCounts wiredCount(const GridModel& grid, int row) {
+  if (!isWired(grid, row)) return {};
+  const QString& surface = grid.text(row, probe_grid::kSurface);
+  return {surface == QLatin1StringView("T") ? 1 : 0,
+          surface == QLatin1StringView("B") ? 1 : 0};
 }
 
 int applySurfaceFilter(GridModel& grid, bool top) {

@@ -38,11 +38,25 @@ QString referenceNumber(const QString& refdes);
 struct SurfaceCounts {
   int top = 0;
   int bottom = 0;
+
+  SurfaceCounts& operator+=(SurfaceCounts o) {
+    top += o.top;
+    bottom += o.bottom;
+    return *this;
+  }
+  SurfaceCounts& operator-=(SurfaceCounts o) {
+    top -= o.top;
+    bottom -= o.bottom;
+    return *this;
+  }
 };
 // Probe rows per surface: "T" is top, any other letter bottom.
 SurfaceCounts probeCounts(const GridModel& grid);
 // Rows marked exactly "1", per surface ("T" top, "B" bottom).
 SurfaceCounts wiredCounts(const GridModel& grid);
+// What one row adds to wiredCounts: subtracted before its mark changes and
+// added after, it keeps the counts without a pass over every row.
+SurfaceCounts wiredCount(const GridModel& grid, int row);
 
 inline bool isWired(const GridModel& grid, int row) {
   return grid.text(row, probe_grid::kWired) == QLatin1StringView("1");

@@ -9,6 +9,7 @@
 #include "qtestmain.h"
 #include "viewport.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
@@ -87,10 +88,10 @@ std::pair<QImage, std::vector<QRectF>> paintThrough(BoardPicture& picture,
                                                     const Viewport& viewport) {
   QImage image(kSize, QImage::Format_RGB32);
   QPainter painter(&image);
-  auto labels = paintBoard(painter, kSize,
-                           {picture.board(), picture.scene(), picture.style(),
-                            viewport, picture.currentItems()});
-  return {image, labels};
+  auto painted = paintBoard(painter, kSize,
+                            {picture.board(), picture.scene(), picture.style(),
+                             viewport, picture.currentItems()});
+  return {image, painted.labels};
 }
 
 Viewport windowOn(QPointF centre, double half, bool fromTop = true) {
@@ -105,6 +106,27 @@ Viewport windowOn(QPointF centre, double half, bool fromTop = true) {
 QImage onScreen(BoardView& view) {
   QApplication::processEvents();
   return view.screen()->grabWindow(view.winId()).toImage();
+}
+
+// The pixels a widget's paint events asked for.
+class PaintedRegion : public QObject {
+ public:
+  explicit PaintedRegion(QWidget& widget) { widget.installEventFilter(this); }
+  QRegion region;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint)
+      region += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+
+// The pixel a view shows view point p at (centre of the pixel's square).
+QPointF pixelOf(const BoardView& view, QPointF p) {
+  const QPointF origin = view.viewPointAt({0, 0});
+  const QPointF step = view.viewPointAt({1, 1}) - origin;
+  return {(p.x() - origin.x()) / step.x(), (p.y() - origin.y()) / step.y()};
 }
 
 }  // namespace
@@ -661,6 +683,46 @@ class TestBoardView : public QObject {
     QCOMPARE(mView->screen()->grabWindow(mView->winId()).toImage(),
              render(*mView));
     QCOMPARE(click(*mView, kCentre), QString("P2"));
+  }
+
+  void aMarkRepaintsAroundItsProbesOnly() {
+    // The whole board, where no label but the current probe's shows, red
+    // probes still to wire, one wired, P1 current: marking P1 and making
+    // "near" current repaint around P1 and "near" only, and the screen
+    // shows what a whole paint shows.
+    BoardBuilder b;
+    b.outline();
+    for (int i = 0; i < 10; ++i) b.probe(QString::number(i), 5 + 9 * i, 60);
+    b.probe("P1", 20, 20);
+    b.probe("near", 50, 20);
+    load(b);
+    for (const Entity& e : mDocument.board().entities)
+      mPicture.colourProbe(e.name, {255, 0, 0});
+    mPicture.colourProbe("9", {0, 255, 0});
+    mPicture.colourProbe("P1", {255, 255, 0});
+    mPicture.setCurrentProbe("P1");
+    onScreen(*mView);
+    PaintedRegion painted(*mView);
+    mPicture.colourProbe("P1", {0, 255, 0});
+    mPicture.colourProbe("near", {255, 255, 0});
+    mPicture.setCurrentProbe("near");
+    QCOMPARE(onScreen(*mView), render(*mView));
+    // Each probe's ring and its number beside it, a few dozen pixels.
+    QRegion around;
+    for (QPointF probe : {QPointF(20, 20), QPointF(50, 20)}) {
+      const QPointF at = pixelOf(*mView, probe);
+      around += QRectF(at - QPointF(100, 30), QSizeF(200, 60)).toAlignedRect();
+    }
+    QVERIFY(!painted.region.isEmpty());
+    QVERIFY(painted.region.subtracted(around).isEmpty());
+    // Zoomed in on P1, probe numbers show and place themselves around the
+    // current probe: a mark repaints the whole view.
+    mView->zoomToWindow(15, 25, 15, 25);
+    onScreen(*mView);
+    painted.region = {};
+    mPicture.colourProbe("P1", {255, 0, 0});
+    QCOMPARE(onScreen(*mView), render(*mView));
+    QCOMPARE(painted.region, QRegion(mView->rect()));
   }
 
   void nothingToShowPaintsTheBackground() {

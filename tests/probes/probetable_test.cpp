@@ -111,6 +111,24 @@ TEST(ProbeTable, CountsAndWiredMarks) {
   }
 }
 
+TEST(ProbeTable, OneRowsCountKeepsTheWiredCountsOfARecount) {
+  GridModel grid;
+  fillProbes(grid, "h0.1111", "TTTBBb.");
+  // Every row to every mark, in turn: the counts kept row by row never
+  // drift from a recount.
+  SurfaceCounts kept = wiredCounts(grid);
+  for (const char* mark : {"1", "", "0", "1", "1", ""})
+    for (int r = 1; r < grid.rows(); ++r) {
+      kept -= wiredCount(grid, r);
+      grid.setText(r, probe_grid::kWired, mark);
+      kept += wiredCount(grid, r);
+      const SurfaceCounts all = wiredCounts(grid);
+      EXPECT_EQ(std::pair(kept.top, kept.bottom),
+                std::pair(all.top, all.bottom))
+          << mark << " " << r;
+    }
+}
+
 // Rows of the other surface hide; when the current row (row 1 when there
 // is none) hides, the first visible row becomes current and is returned.
 TEST(ProbeTable, SurfaceFilter) {
