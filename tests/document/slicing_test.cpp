@@ -5,11 +5,13 @@
 // whole, so every message stays the one the whole text gives.
 
 #include "vdformat.h"
+#include "vdslicer.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace lw;
 
@@ -102,6 +104,29 @@ TEST(SlicedRead, OnlyTheTopLevelKeyOpensTheEntities) {
   const vd::PaddedBuffer bytes = bytesOf(text, false);
   EXPECT_FALSE(vd::parseSliced(bytes.data(), bytes.size(), 1, {}));
   EXPECT_EQ(vd::decodeDocument(bytesOf(text, false), {}).entities.size(), 1u);
+}
+
+// Text fed a byte at a time is handed on as the head with an empty array,
+// then every entity in a slice of its own once a slice may be one byte,
+// an escaped quote, brackets and commas in strings cut nothing.
+TEST(SlicedRead, SlicesHoldWholeEntities) {
+  std::vector<std::string> pieces;
+  const auto keep = [&](const char* text, std::size_t size) {
+    pieces.emplace_back(text, size);
+  };
+  vd::EntitySlicer slicer(1, keep, keep);
+  const std::string text =
+      R"({"a":[1,{"b":2}], "entities" : [ {"n":"\\"}, [",]\"{"],3 ] }  )";
+  for (char c : text) {
+    *slicer.room(1) = c;
+    ASSERT_TRUE(slicer.append(1));
+  }
+  EXPECT_TRUE(slicer.finished());
+  EXPECT_EQ(slicer.handedOn(), text.size() - 4);
+  const std::vector<std::string> expected = {
+      R"({"a":[1,{"b":2}], "entities" : []})", R"([ {"n":"\\"}])",
+      R"([ [",]\"{"]])", "[3 ]"};
+  EXPECT_EQ(pieces, expected);
 }
 
 }  // namespace
