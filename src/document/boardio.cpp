@@ -70,6 +70,18 @@ ProgressFn progressPart(const ProgressFn& progress, double from, double to) {
 }
 
 Board decodeDocument(PaddedBuffer bytes, const ProgressFn& progress) {
+  double reached = 0;
+  const ProgressFn rising =
+      progress ? ProgressFn([&](double f) { progress(reached = f); })
+               : ProgressFn();
+  if (auto board = parseSliced(bytes.data(), bytes.size(), kSliceBytes, rising))
+    return std::move(*board);
+  // Read again as a whole, for the message; the progress goes on rising.
+  const ProgressFn again = progressPart(progress, reached, 1);
+  return decodeWhole(std::move(bytes), again);
+}
+
+Board decodeWhole(PaddedBuffer bytes, const ProgressFn& progress) {
   if (isGzip(bytes.data(), bytes.size())) {
     // Inflating takes about as long as parsing.
     bytes = gunzip(bytes.data(), bytes.size(), progressPart(progress, 0, 0.4));

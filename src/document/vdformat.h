@@ -82,6 +82,16 @@ class PaddedBuffer {
 // Returns the first breach as "json.path: what is wrong", or "".
 std::string findProblem(const Board& board);
 
+// Parses plain or gzip document bytes with the entity array read in slices
+// of about sliceBytes of text, so that neither the whole text nor a parser's
+// index of it is held. Nothing when the document is refused or not laid out
+// as the writer lays it out (the entities last): reading it whole then gives
+// the one message for what is wrong.
+inline constexpr std::size_t kSliceBytes = std::size_t{1} << 20;
+std::optional<Board> parseSliced(const char* data, std::size_t size,
+                                 std::size_t sliceBytes,
+                                 const ProgressFn& progress);
+
 // Parses document JSON; data must be followed by PaddedBuffer::kPadding
 // readable bytes. Throws Problem.
 Board parseJson(const char* data, std::size_t size, const ProgressFn& progress);
@@ -93,8 +103,31 @@ std::optional<std::string> locateSyntaxError(const char* data,
 
 // Plain or gzip bytes (recognised by magic) to a board. Throws Problem.
 Board decodeDocument(PaddedBuffer bytes, const ProgressFn& progress);
+// The same with the whole text inflated and parsed at once.
+Board decodeWhole(PaddedBuffer bytes, const ProgressFn& progress);
 
 bool isGzip(const char* data, std::size_t size) noexcept;
+// Inflates gzip data a piece at a time, reading concatenated members and
+// zero padding as zcat does. Throws Problem for damaged or truncated data.
+class GzipStream {
+ public:
+  GzipStream(const char* data, std::size_t size);
+  ~GzipStream();
+  GzipStream(const GzipStream&) = delete;
+  GzipStream& operator=(const GzipStream&) = delete;
+
+  // Inflates up to room bytes into out; 0 only at the end of the text.
+  std::size_t read(char* out, std::size_t room);
+  // Of the compressed bytes, the fraction used so far.
+  double fraction() const noexcept;
+  // The size of the text as the data's trailer gives it, within reason.
+  std::size_t expectedSize() const noexcept;
+
+ private:
+  struct State;
+  std::unique_ptr<State> mState;
+};
+
 // Throws Problem for damaged, truncated or oversized streams.
 PaddedBuffer gunzip(const char* data, std::size_t size,
                     const ProgressFn& progress);

@@ -53,43 +53,61 @@ bool isGzip(const char* data, std::size_t size) noexcept {
          static_cast<unsigned char>(data[1]) == 0x8b;
 }
 
-PaddedBuffer gunzip(const char* data, std::size_t size,
-                    const ProgressFn& progress) {
-  const auto* in = reinterpret_cast<const unsigned char*>(data);
-  PaddedBuffer out(sizeHint(in, size));
+struct GzipStream::State {
   Inflater inflater;
-  z_stream& zs = *inflater;
-  zs.next_in = const_cast<unsigned char*>(in);
+  const char* data;
+  std::size_t size;
   std::size_t fed = 0;  // bytes handed to zlib so far
-  for (;;) {
-    if (zs.avail_in == 0 && fed < size) {
-      zs.avail_in = uInt(std::min(kChunk, size - fed));
-      fed += zs.avail_in;
-      if (progress) progress(double(fed - zs.avail_in) / double(size));
+  bool ended = false;
+};
+
+GzipStream::GzipStream(const char* data, std::size_t size)
+    : mState(std::make_unique<State>()) {
+  mState->data = data;
+  mState->size = size;
+  (*mState->inflater).next_in =
+      reinterpret_cast<unsigned char*>(const_cast<char*>(data));
+}
+
+GzipStream::~GzipStream() = default;
+
+std::size_t GzipStream::expectedSize() const noexcept {
+  return sizeHint(reinterpret_cast<const unsigned char*>(mState->data),
+                  mState->size);
+}
+
+double GzipStream::fraction() const noexcept {
+  const z_stream& zs = *mState->inflater;
+  return double(mState->fed - zs.avail_in) / double(mState->size);
+}
+
+std::size_t GzipStream::read(char* out, std::size_t room) {
+  State& s = *mState;
+  z_stream& zs = *s.inflater;
+  room = std::min<std::size_t>(room, UINT_MAX);
+  zs.next_out = reinterpret_cast<unsigned char*>(out);
+  zs.avail_out = uInt(room);
+  while (!s.ended && zs.avail_out == room) {
+    if (zs.avail_in == 0 && s.fed < s.size) {
+      zs.avail_in = uInt(std::min(kChunk, s.size - s.fed));
+      s.fed += zs.avail_in;
     }
-    if (out.size() == out.capacity()) {
-      if (out.capacity() >= kMaxDocumentBytes)
-        throw Problem("the document is too large");
-      out.reserve(std::min(kMaxDocumentBytes, out.capacity() * 2));
-    }
-    const std::size_t room =
-        std::min<std::size_t>(out.capacity() - out.size(), UINT_MAX);
-    zs.next_out = reinterpret_cast<unsigned char*>(out.data() + out.size());
-    zs.avail_out = uInt(room);
     const int ret = inflate(&zs, Z_NO_FLUSH);
-    out.setSize(out.size() + (room - zs.avail_out));
     if (ret == Z_STREAM_END) {
-      const std::size_t used = fed - zs.avail_in;
+      const std::size_t used = s.fed - zs.avail_in;
       // Concatenated members are one stream to zcat, so they are here; so
       // is the zero padding that tape and block devices leave at the end.
-      if (std::all_of(data + used, data + size, [](char c) { return !c; }))
-        break;
-      if (!isGzip(data + used, size - used))
-        throw Problem("unexpected bytes after the compressed data");
-      inflateReset(&zs);
+      if (std::all_of(s.data + used, s.data + s.size,
+                      [](char c) { return !c; })) {
+        s.ended = true;
+      } else {
+        if (!isGzip(s.data + used, s.size - used))
+          throw Problem("unexpected bytes after the compressed data");
+        inflateReset(&zs);
+      }
     } else if (ret == Z_BUF_ERROR) {
       // No progress although there was room: the input has run out.
-      if (zs.avail_in == 0 && fed == size)
+      if (zs.avail_in == 0 && s.fed == s.size)
         throw Problem(
             "the compressed data ends early (the file is probably "
             "truncated)");
@@ -98,6 +116,27 @@ PaddedBuffer gunzip(const char* data, std::size_t size,
     } else if (ret != Z_OK) {
       damaged(zs);
     }
+  }
+  return room - zs.avail_out;
+}
+
+PaddedBuffer gunzip(const char* data, std::size_t size,
+                    const ProgressFn& progress) {
+  PaddedBuffer out(
+      sizeHint(reinterpret_cast<const unsigned char*>(data), size));
+  GzipStream stream(data, size);
+  for (;;) {
+    if (out.size() == out.capacity()) {
+      if (out.capacity() >= kMaxDocumentBytes)
+        throw Problem("the document is too large");
+      out.reserve(std::min(kMaxDocumentBytes, out.capacity() * 2));
+    }
+    // Pieces small enough to report progress while inflating.
+    const std::size_t room = std::min(out.capacity() - out.size(), 8 * kChunk);
+    const std::size_t n = stream.read(out.data() + out.size(), room);
+    if (n == 0) break;
+    out.setSize(out.size() + n);
+    if (progress) progress(stream.fraction());
   }
   if (progress) progress(1.0);
   return out;

@@ -2,6 +2,7 @@
 // DOM, every value checked for type and range where it is met. The layout is
 // described in docs/vd-format.md.
 
+#include "vdslicer.h"
 #include "vdwalker.h"
 
 #include <QSet>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace lw::vd {
 
@@ -145,15 +147,18 @@ class TextPool {
 // Each entity has one "k" key: counting them before reading saves the
 // copies of an array that would otherwise grow by doubling (an eighth of
 // the time to open a large board, and half its size again in memory).
+constexpr std::size_t kSmallestEntity = 16;  // {"k":"via","f":1}
 std::size_t entityEstimate(std::string_view text) {
   constexpr std::string_view kKey = "\"k\"";
-  constexpr std::size_t kSmallestEntity = 16;  // {"k":"via","f":1}
   std::size_t count = 0;
   for (auto at = text.find(kKey); at != std::string_view::npos;
        at = text.find(kKey, at + kKey.size()))
     ++count;
   return std::min(count, text.size() / kSmallestEntity);
 }
+
+// Text is inflated or copied this much at a time.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 constexpr int kDisplayReals = 5;
 constexpr int kDisplaySize = 13;
@@ -164,8 +169,37 @@ class Reader : private JsonWalker {
       : JsonWalker(data, size), mProgress(progress) {}
 
   Board read() {
+    readHead();
+    return finish();
+  }
+
+  // The whole text, or only the head of a sliced one.
+  void readHead() {
     readHeader();
     readBody();
+  }
+
+  // Entities from "[...]" text of their own, numbered on from those read.
+  void readSlice(const char* data, std::size_t size) {
+    walk(data, size);
+    const Path top;
+    const Path entities = child(top, "entities");
+    od::array a;
+    take(restart().get_array(), a, entities, "an array");
+    readEntityItems(a, entities);
+    if (offset()) failJson(simdjson::TRAILING_CONTENT, nullptr, "");
+  }
+
+  // Room for about count entities; nothing lost if there is none.
+  void expectEntities(std::size_t count) {
+    try {
+      mBoard.entities.reserve(count);
+    } catch (const std::exception&) {
+      // The array grows as it is read.
+    }
+  }
+
+  Board finish() {
     if (std::string problem = findProblem(mBoard); !problem.empty())
       throw Problem(problem);
     if (mProgress) mProgress(1.0);
@@ -397,14 +431,12 @@ class Reader : private JsonWalker {
 
   void readEntities(od::value& v, const Path& path) {
     od::array a = array(v, path);
-    try {
-      const std::size_t at = offset().value_or(size());
-      mBoard.entities.reserve(entityEstimate(text().substr(at)));
-    } catch (const std::exception&) {
-      // Not enough room for the estimate: the array grows as it is read.
-    }
+    expectEntities(entityEstimate(text().substr(offset().value_or(size()))));
+    readEntityItems(a, path);
+  }
 
-    int i = 0;
+  void readEntityItems(od::array& a, const Path& path) {
+    int i = int(mBoard.entities.size());
     for (auto result : a) {
       const Path at = item(path, i);
       od::value element;
@@ -492,7 +524,93 @@ class Reader : private JsonWalker {
   TextPool mTexts;
 };
 
+// Reads a document's text as it is inflated or copied, a piece at a time,
+// and its entities a slice at a time. Throws Problem.
+class SlicedReader {
+ public:
+  SlicedReader(const char* data, std::size_t size, std::size_t sliceBytes,
+               const ProgressFn& progress)
+      : mData(data),
+        mSize(size),
+        mProgress(progress),
+        mSlicer(
+            sliceBytes, [this](const char* t, std::size_t n) { head(t, n); },
+            [this](const char* t, std::size_t n) { slice(t, n); }),
+        // No larger than a slice: the tests cut text anywhere.
+        mPiece(std::clamp(sliceBytes, std::size_t{1}, kPiece)) {
+    if (isGzip(data, size)) mGzip.emplace(data, size);
+    mExpected = mGzip ? mGzip->expectedSize() : size;
+  }
+
+  // Nothing when the text is not laid out as the writer lays it out.
+  std::optional<Board> read() {
+    for (;;) {
+      char* room = mSlicer.room(mPiece);
+      const std::size_t n = mGzip ? mGzip->read(room, mPiece) : copy(room);
+      if (n == 0) break;
+      mRead += n;
+      if (mRead > kMaxDocumentBytes || !mSlicer.append(n)) return {};
+    }
+    if (!mSlicer.finished() || !mReader) return {};
+    Board board = mReader->finish();
+    if (mProgress) mProgress(1.0);
+    return board;
+  }
+
+ private:
+  std::size_t copy(char* room) {
+    const std::size_t n = std::min(mPiece, mSize - mRead);
+    std::memcpy(room, mData + mRead, n);
+    return n;
+  }
+
+  void head(const char* text, std::size_t size) {
+    mReader.emplace(text, size, mNoProgress);
+    mReader->readHead();
+  }
+
+  void slice(const char* text, std::size_t size) {
+    if (mSlices++ == 0) {
+      // Generous: room never written costs no memory.
+      const std::size_t count = entityEstimate({text, size});
+      const std::size_t rest =
+          mExpected - std::min(mExpected, mSlicer.handedOn());
+      mReader->expectEntities(std::min(mExpected / kSmallestEntity,
+                                       count + count * rest / size * 5 / 4));
+    }
+    mReader->readSlice(text, size);
+    const double f =
+        std::min(0.99, double(mSlicer.handedOn()) / double(mExpected));
+    if (mProgress && f > mReported) mProgress(mReported = f);
+  }
+
+  const char* mData;
+  std::size_t mSize;
+  const ProgressFn& mProgress;
+  const ProgressFn mNoProgress;
+  EntitySlicer mSlicer;
+  std::size_t mPiece;
+  std::optional<GzipStream> mGzip;
+  std::size_t mExpected = 0;
+  std::optional<Reader> mReader;
+  std::size_t mRead = 0;  // bytes of text
+  std::size_t mSlices = 0;
+  double mReported = 0;
+};
+
 }  // namespace
+
+std::optional<Board> parseSliced(const char* data, std::size_t size,
+                                 std::size_t sliceBytes,
+                                 const ProgressFn& progress) {
+  try {
+    return SlicedReader(data, size, sliceBytes, progress).read();
+  } catch (const Problem&) {
+    return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
 
 Board parseJson(const char* data, std::size_t size,
                 const ProgressFn& progress) {

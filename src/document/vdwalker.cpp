@@ -10,6 +10,13 @@ std::string quoted(std::string_view s) {
 
 JsonWalker::JsonWalker(const char* data, std::size_t size)
     : mBegin(data), mSize(size) {
+  walk(data, size);
+}
+
+void JsonWalker::walk(const char* data, std::size_t size) {
+  mBegin = data;
+  mSize = size;
+  mIterating = false;
   // simdjson wants the byte order mark gone; offsets still count it.
   std::size_t skip = 0;
   if (size >= 3 && std::string_view(data, 3) == "\xEF\xBB\xBF") skip = 3;

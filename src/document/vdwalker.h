@@ -80,6 +80,8 @@ class JsonWalker {
   JsonWalker(const JsonWalker&) = delete;
   JsonWalker& operator=(const JsonWalker&) = delete;
 
+  // Walks another text instead, with the same parser and its memory.
+  void walk(const char* data, std::size_t size);
   // Starts the walk (again) at the top-level value.
   od::document& restart() noexcept;
   // Byte offset of the walk, or nothing past the end.
