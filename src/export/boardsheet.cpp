@@ -20,15 +20,21 @@ BoardSheet::BoardSheet(BoardDocument document, const RegionalFormat& regional)
     return Error(QStringLiteral("the PCB file \"%1\" has no %2.")
                      .arg(info.name, QLatin1StringView(what)));
   };
-  ExtractionTables tables;
-  if (extractProbes(mDocument, file, tables)) throw refuse("probes");
-  if (extractAccessPoints(mDocument, file, tables))
-    throw refuse("access points");
-  const bool pins = !extractComponentPins(mDocument, file, tables);
-  const bool vias = !extractVias(mDocument, file, tables);
-  resolveAccessFeatures(tables, pins, vias);
-  resolveProbeAccess(tables);
-  buildProbeTable(mGrid, tables, regional);
+  {
+    ExtractionTables tables;
+    if (extractProbes(mDocument, file, tables)) throw refuse("probes");
+    if (extractAccessPoints(mDocument, file, tables))
+      throw refuse("access points");
+    const bool pins = !extractComponentPins(mDocument, file, tables);
+    const bool vias = !extractVias(mDocument, file, tables);
+    resolveAccessFeatures(tables, pins, vias);
+    // The access points now name their pins and vias: those tables, most of
+    // the records, are not read again, and the peak is lower without them.
+    tables.pinData = {};
+    tables.viaData = {};
+    resolveProbeAccess(tables);
+    buildProbeTable(mGrid, tables, regional);
+  }  // the tables are all in the grid now: gone before the marks come back
   mGrid.setRedraw(Redraw::On);
   restoreWiredMarks(mDocument, mGrid, info.selectArgument);
   mStoredMarks = hasStoredWiredMarks(mDocument);
