@@ -156,18 +156,10 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
     return std::nullopt;
   }
   frmBusy->setValue(3);
-  in.pinsLinked = !extractComponentPins(doc, in.pcbFile, t);
-  frmBusy->setValue(4);
-  in.viasLinked = !extractVias(doc, in.pcbFile, t);
-  frmBusy->setValue(5);
-  resolveAccessFeatures(t, in.pinsLinked, in.viasLinked);
-  // The access points now name their pins and vias: those tables, most of
-  // the records, are not read again.
-  t.pinData = {};
-  t.viaData = {};
-  frmBusy->setValue(6);
-  resolveProbeAccess(t);
-  frmBusy->setValue(7);
+  const LinkedFeatures linked = linkAccessFeatures(
+      doc, in.pcbFile, t, [this](int step) { frmBusy->setValue(3 + step); });
+  in.pinsLinked = linked.pins;
+  in.viasLinked = linked.vias;
   return in;
 }
 

@@ -308,4 +308,24 @@ void resolveProbeAccess(ExtractionTables& tables) {
   }
 }
 
+LinkedFeatures linkAccessFeatures(const BoardDocument& doc, int pcbFileNumber,
+                                  ExtractionTables& tables,
+                                  const std::function<void(int)>& step) {
+  const auto done = [&](int n) {
+    if (step) step(n);
+  };
+  LinkedFeatures linked;
+  linked.pins = !extractComponentPins(doc, pcbFileNumber, tables);
+  done(1);
+  linked.vias = !extractVias(doc, pcbFileNumber, tables);
+  done(2);
+  resolveAccessFeatures(tables, linked.pins, linked.vias);
+  tables.pinData = {};
+  tables.viaData = {};
+  done(3);
+  resolveProbeAccess(tables);
+  done(4);
+  return linked;
+}
+
 }  // namespace lw

@@ -17,6 +17,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
+
 #include <optional>
 #include <vector>
 
@@ -103,6 +105,18 @@ bool extractVias(const BoardDocument& doc, int pcbFileNumber,
 void resolveAccessFeatures(ExtractionTables& tables, bool pinDataLoaded,
                            bool viaDataLoaded);
 void resolveProbeAccess(ExtractionTables& tables);
+
+struct LinkedFeatures {
+  bool pins = false;  // the pin query succeeded and access points name pins
+  bool vias = false;
+};
+// The steps after probes and access points: extracts pins and vias, links
+// access points to them and probes to access points, and then empties the
+// pin and via tables, which nothing reads again and which hold most of the
+// records. step(n) reports each of the four steps done (n = 1..4).
+LinkedFeatures linkAccessFeatures(const BoardDocument& doc, int pcbFileNumber,
+                                  ExtractionTables& tables,
+                                  const std::function<void(int)>& step = {});
 
 // The entity number a datalink names: its text must be the number's decimal
 // text exactly ("7", "-3"; not "07", "+7", " 7" or "-0"). Nothing otherwise.

@@ -25,14 +25,7 @@ BoardSheet::BoardSheet(BoardDocument document, const RegionalFormat& regional)
     if (extractProbes(mDocument, file, tables)) throw refuse("probes");
     if (extractAccessPoints(mDocument, file, tables))
       throw refuse("access points");
-    const bool pins = !extractComponentPins(mDocument, file, tables);
-    const bool vias = !extractVias(mDocument, file, tables);
-    resolveAccessFeatures(tables, pins, vias);
-    // The access points now name their pins and vias: those tables, most of
-    // the records, are not read again, and the peak is lower without them.
-    tables.pinData = {};
-    tables.viaData = {};
-    resolveProbeAccess(tables);
+    linkAccessFeatures(mDocument, file, tables);
     buildProbeTable(mGrid, tables, regional);
   }  // the tables are all in the grid now: gone before the marks come back
   mGrid.setRedraw(Redraw::On);
