@@ -3,11 +3,14 @@
 
 #include "app.h"
 
+#include "largepages.h"
+
 #include <QApplication>
 
 #include <cstring>
 
 int main(int argc, char** argv) {
+  lw::restartWithLargeHeapPages(argv);
   // Asked only for its version or its options, it opens no window: it then
   // answers without a display too (over ssh, in a package check).
   for (int i = 1; i < argc; ++i)

@@ -1,5 +1,6 @@
 // loomwright-cli: the commands live in lw_cli, where the tests run them.
 #include "cli.h"
+#include "largepages.h"
 
 #include <QGuiApplication>
 
@@ -7,6 +8,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+  lw::restartWithLargeHeapPages(argv);
   // The printed wire list needs fonts, so export runs a GUI application;
   // it shows no window, so it needs no display. The other commands start
   // lean.

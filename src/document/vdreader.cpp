@@ -2,17 +2,18 @@
 // DOM, every value checked for type and range where it is met. The layout is
 // described in docs/vd-format.md.
 
+#include "orderedwork.h"
 #include "vdslicer.h"
 #include "vdwalker.h"
-
-#include <QSet>
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -115,33 +116,64 @@ constexpr std::array<std::string_view, 5> kLayerKeys = {"index", "name", "type",
 // board of 100,000 probes holds 1.6 million attribute values and names but
 // fewer than 650,000 distinct ones. Copies of a QString are implicitly
 // shared, so a later write to one entity's text detaches it and never
-// changes another's.
+// changes another's. Texts are looked up by their UTF-8 bytes, as they
+// stand in the document: no QString is made for one already pooled.
 class TextPool {
  public:
   QString operator()(std::string_view utf8) {
     if (utf8.empty()) return QString::fromUtf8(utf8.data(), 0);
-    // Most texts are ASCII: widened in place, looked up without a copy.
-    mScratch.resize(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-      const auto c = static_cast<unsigned char>(utf8[i]);
-      if (c >= 0x80)
-        return pooled(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
-      mScratch[i] = QChar(c);
+    const std::size_t hash = std::hash<std::string_view>{}(utf8);
+    if (mEntries.size() * 2 >= mSlots.size()) grow();
+    const std::size_t mask = mSlots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const std::uint32_t at = mSlots[i];
+      if (at == kFree) {
+        mSlots[i] = std::uint32_t(mEntries.size());
+        return mEntries
+            .emplace_back(
+                Entry{hash, keep(utf8),
+                      QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))})
+            .text;
+      }
+      const Entry& e = mEntries[at];
+      if (e.hash == hash && e.utf8 == utf8) return e.text;
     }
-    const QString view =
-        QString::fromRawData(mScratch.data(), qsizetype(utf8.size()));
-    if (auto it = mTexts.constFind(view); it != mTexts.cend()) return *it;
-    return *mTexts.insert(QString(view.constData(), view.size()));
   }
 
  private:
-  QString pooled(const QString& text) {
-    if (auto it = mTexts.constFind(text); it != mTexts.cend()) return *it;
-    return *mTexts.insert(text);
+  struct Entry {
+    std::size_t hash;
+    std::string_view utf8;  // in mBytes
+    QString text;
+  };
+  static constexpr std::uint32_t kFree = ~std::uint32_t{0};
+  static constexpr std::size_t kChunk = std::size_t{1} << 16;
+
+  void grow() {
+    mSlots.assign(std::max<std::size_t>(1024, mSlots.size() * 2), kFree);
+    const std::size_t mask = mSlots.size() - 1;
+    for (std::size_t n = 0; n < mEntries.size(); ++n) {
+      std::size_t i = mEntries[n].hash & mask;
+      while (mSlots[i] != kFree) i = (i + 1) & mask;
+      mSlots[i] = std::uint32_t(n);
+    }
   }
 
-  QSet<QString> mTexts;
-  std::vector<QChar> mScratch;
+  std::string_view keep(std::string_view utf8) {
+    if (utf8.size() > kChunk - mUsed || mBytes.empty()) {
+      mBytes.push_back(std::make_unique<char[]>(std::max(kChunk, utf8.size())));
+      mUsed = 0;
+    }
+    char* at = mBytes.back().get() + mUsed;
+    std::memcpy(at, utf8.data(), utf8.size());
+    mUsed += utf8.size();
+    return {at, utf8.size()};
+  }
+
+  std::vector<std::uint32_t> mSlots;
+  std::vector<Entry> mEntries;
+  std::vector<std::unique_ptr<char[]>> mBytes;
+  std::size_t mUsed = 0;  // of the last chunk
 };
 
 // Each entity has one "k" key: counting them before reading saves the
@@ -163,10 +195,67 @@ constexpr std::size_t kPiece = std::size_t{1} << 20;
 constexpr int kDisplayReals = 5;
 constexpr int kDisplaySize = 13;
 
+// The keywords a document's head names: readers of its slices start from
+// them, each on its own thread.
+struct Keywords {
+  KeywordMap index;
+  QStringList names;
+};
+
+// Entities read from one slice, and the keywords known after it.
+struct SliceEntities {
+  std::vector<Entity> entities;
+  QStringList keywords;
+};
+
+// A walker must start on some text; readers of slices start on this.
+constexpr std::size_t kNoTextSize = 2;
+alignas(64) constexpr char kNoText[kNoTextSize + PaddedBuffer::kPadding] = "[]";
+const ProgressFn kNoProgress;
+
 class Reader : private JsonWalker {
  public:
   Reader(const char* data, std::size_t size, const ProgressFn& progress)
       : JsonWalker(data, size), mProgress(progress) {}
+  explicit Reader(const Keywords& head)
+      : JsonWalker(kNoText, kNoTextSize),
+        mProgress(kNoProgress),
+        mKeywords(head.index) {
+    mBoard.keywords = head.names;
+  }
+
+  Keywords keywords() const { return {mKeywords, mBoard.keywords}; }
+
+  SliceEntities readOwnSlice(const char* data, std::size_t size) {
+    mBoard.entities.clear();
+    expectEntities(entityEstimate({data, size}));
+    readSlice(data, size);
+    return {std::move(mBoard.entities), mBoard.keywords};
+  }
+
+  // Takes the entities of the slice after those read, from a reader that
+  // started with the first headKeywords keywords of this one. Keywords it
+  // met first are numbered on in order, as one reader would have numbered
+  // them.
+  void adopt(SliceEntities& part, int headKeywords) {
+    std::vector<int> number;
+    bool renumber = false;
+    for (int k = headKeywords; k < int(part.keywords.size()); ++k) {
+      const QByteArray name = part.keywords[k].toUtf8();
+      const std::string_view view(name.constData(), std::size_t(name.size()));
+      const auto it = mKeywords.find(view);
+      number.push_back(it != mKeywords.end() ? it->second : addKeyword(view));
+      renumber = renumber || number.back() != k;
+    }
+    if (renumber)
+      for (Entity& e : part.entities)
+        for (Attribute& a : e.attributes)
+          if (a.keyword >= headKeywords)
+            a.keyword = number[std::size_t(a.keyword - headKeywords)];
+    mBoard.entities.insert(mBoard.entities.end(),
+                           std::make_move_iterator(part.entities.begin()),
+                           std::make_move_iterator(part.entities.end()));
+  }
 
   Board read() {
     readHead();
@@ -552,6 +641,7 @@ class SlicedReader {
       if (mRead > kMaxDocumentBytes || !mSlicer.append(n)) return {};
     }
     if (!mSlicer.finished() || !mReader) return {};
+    if (mWork) mWork->finish(adoptSlice());
     Board board = mReader->finish();
     if (mProgress) mProgress(1.0);
     return board;
@@ -565,8 +655,9 @@ class SlicedReader {
   }
 
   void head(const char* text, std::size_t size) {
-    mReader.emplace(text, size, mNoProgress);
+    mReader.emplace(text, size, kNoProgress);
     mReader->readHead();
+    mHeadKeywords = mReader->keywords();
   }
 
   void slice(const char* text, std::size_t size) {
@@ -577,25 +668,48 @@ class SlicedReader {
           mExpected - std::min(mExpected, mSlicer.handedOn());
       mReader->expectEntities(std::min(mExpected / kSmallestEntity,
                                        count + count * rest / size * 5 / 4));
+      startWorkers();
     }
-    mReader->readSlice(text, size);
+    mWork->submit(PaddedBuffer(text, size), adoptSlice());
     const double f =
         std::min(0.99, double(mSlicer.handedOn()) / double(mExpected));
     if (mProgress && f > mReported) mProgress(mReported = f);
   }
 
+  void startWorkers() {
+    const int workers =
+        int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    mSliceReaders.resize(std::size_t(workers));
+    mWork.emplace(workers, std::size_t(2 * workers + 2),
+                  [this](PaddedBuffer& text, int worker) {
+                    std::unique_ptr<Reader>& r =
+                        mSliceReaders[std::size_t(worker)];
+                    if (!r) r = std::make_unique<Reader>(mHeadKeywords);
+                    return r->readOwnSlice(text.data(), text.size());
+                  });
+  }
+
+  std::function<void(SliceEntities&)> adoptSlice() {
+    return [this](SliceEntities& part) {
+      mReader->adopt(part, int(mHeadKeywords.names.size()));
+    };
+  }
+
   const char* mData;
   std::size_t mSize;
   const ProgressFn& mProgress;
-  const ProgressFn mNoProgress;
   EntitySlicer mSlicer;
   std::size_t mPiece;
   std::optional<GzipStream> mGzip;
   std::size_t mExpected = 0;
   std::optional<Reader> mReader;
-  std::size_t mRead = 0;  // bytes of text
+  Keywords mHeadKeywords;  // read by the workers, written before them
+  std::vector<std::unique_ptr<Reader>> mSliceReaders;  // one per worker
+  std::size_t mRead = 0;                               // bytes of text
   std::size_t mSlices = 0;
   double mReported = 0;
+  // Last: its threads stop before what they use goes.
+  std::optional<OrderedWork<PaddedBuffer, SliceEntities>> mWork;
 };
 
 }  // namespace

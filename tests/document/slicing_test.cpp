@@ -57,6 +57,13 @@ const std::pair<std::string, bool> kCases[] = {
     {R"([{"k":"probe","f":1,"a":[["N","1",[0,0,0,0,0,1,2,3,4,5,6,7,8]]]},
         {"k":"via","f":1,"name":"ä😀","a":[["Q",""]]}]})",
      true},
+    // Names missing from the keyword table, met first in different slices:
+    // numbered in the order the document first uses them.
+    {R"([{"k":"via","f":1,"a":[["P","1"],["Q","2"]]},
+        {"k":"via","f":1,"a":[["R","3"],["Q","4"]]},
+        {"k":"via","f":1,"a":[["S","5"],["P","6"],["R","7"]]},
+        {"k":"via","f":1,"a":[["T","8"],["S","9"]]}]})",
+     true},
     // Laid out otherwise, or refused: read whole.
     {R"([{"k":"via","f":1}],"units":"mil"})", false},
     {R"([{"k":"via","f":1},]})", false},
