@@ -1,6 +1,7 @@
 #include "board.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace lw {
@@ -28,6 +29,46 @@ bool DisplayRecord::isZero() const noexcept {
                      [](double v) { return v == 0; }) &&
          std::all_of(ints.begin(), ints.end(),
                      [](std::int16_t v) { return v == 0; });
+}
+
+namespace {
+
+// All bits zero: minus zero is kept, as the reader read it.
+bool bitwiseZero(const DisplayRecord& r) noexcept {
+  static const DisplayRecord kZero;
+  return std::memcmp(r.reals.data(), kZero.reals.data(), sizeof r.reals) == 0 &&
+         r.ints == kZero.ints;
+}
+
+}  // namespace
+
+Display::Display(const Display& other)
+    : mRecord(other.mRecord ? std::make_unique<DisplayRecord>(*other.mRecord)
+                            : nullptr) {}
+
+Display& Display::operator=(const Display& other) {
+  if (this != &other) *this = other.get();
+  return *this;
+}
+
+Display& Display::operator=(const DisplayRecord& record) {
+  if (bitwiseZero(record))
+    mRecord.reset();
+  else if (mRecord)
+    *mRecord = record;
+  else
+    mRecord = std::make_unique<DisplayRecord>(record);
+  return *this;
+}
+
+const DisplayRecord& Display::get() const noexcept {
+  static const DisplayRecord kNone;
+  return mRecord ? *mRecord : kNone;
+}
+
+DisplayRecord& Display::edit() {
+  if (!mRecord) mRecord = std::make_unique<DisplayRecord>();
+  return *mRecord;
 }
 
 const Attribute* Entity::attribute(int keyword) const noexcept {

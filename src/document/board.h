@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace lw {
@@ -25,10 +26,36 @@ struct DisplayRecord {
   bool operator==(const DisplayRecord&) const = default;
 };
 
+// An attribute's display record, held only when it is not all zeros: most
+// attributes have none, and a board of 100,000 probes has 1.5 million
+// attributes. Copies are deep; equal when the records are.
+class Display {
+ public:
+  Display() = default;
+  Display(const DisplayRecord& record) { *this = record; }  // NOLINT: a value
+  Display(const Display& other);
+  Display& operator=(const Display& other);
+  Display(Display&&) noexcept = default;
+  Display& operator=(Display&&) noexcept = default;
+  ~Display() = default;
+  Display& operator=(const DisplayRecord& record);
+
+  const DisplayRecord& get() const noexcept;
+  operator const DisplayRecord&() const noexcept { return get(); }
+  // The record to change in place; made when there is none.
+  DisplayRecord& edit();
+
+  bool operator==(const Display& other) const { return get() == other.get(); }
+  bool operator==(const DisplayRecord& record) const { return get() == record; }
+
+ private:
+  std::unique_ptr<DisplayRecord> mRecord;
+};
+
 struct Attribute {
   int keyword = 0;  // index into Board::keywords, always > 0
   QString value;
-  DisplayRecord display;
+  Display display;
 
   bool operator==(const Attribute&) const = default;
 };

@@ -477,7 +477,7 @@ class Reader : private JsonWalker {
             a.value = mTexts(text(part, pat));
             break;
           case 2:
-            readDisplay(part, pat, a.display);
+            readDisplay(part, pat, a.display.edit());
             break;
           default:
             fail(&at, "expected [name, value] or [name, value, display]");

@@ -143,15 +143,15 @@ class Writer {
     mOut.append(mKeywords[std::size_t(a.keyword)]);
     raw(",");
     string(a.value);
-    if (!a.display.isZero()) {
+    if (!a.display.get().isZero()) {
       raw(",[");
-      for (double r : a.display.reals) {
+      for (double r : a.display.get().reals) {
         number(r);
         raw(",");
       }
-      for (std::size_t i = 0; i < a.display.ints.size(); ++i) {
+      for (std::size_t i = 0; i < a.display.get().ints.size(); ++i) {
         if (i) raw(",");
-        integer(a.display.ints[i]);
+        integer(a.display.get().ints[i]);
       }
       raw("]");
     }

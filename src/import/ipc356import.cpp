@@ -87,7 +87,7 @@ class ProbeWriter {
           k.dataLink, QString::number(mBuilt.targets[target].entityNumber)));
     }
     Attribute refName = attribute(k.refName, e.name);
-    refName.display.reals[0] = size / 2;  // text height
+    refName.display.edit().reals[0] = size / 2;  // text height
     e.attributes.push_back(refName);
     const bool placed = p.target >= 0;
     e.attributes.push_back(

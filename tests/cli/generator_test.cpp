@@ -100,7 +100,7 @@ TEST(Generator, DemoHasWhatRealBoardsHave) {
     noNet += attribute(board, *p, "NETNAME") == "<none>";
     noTester += attribute(board, *p, "TESTER_REASOURCE") == "<none>";
     const Attribute* ref = p->attribute(board.keywordIndex("REFNAME"));
-    EXPECT_TRUE(ref && ref->value == p->name && !ref->display.isZero());
+    EXPECT_TRUE(ref && ref->value == p->name && !ref->display.get().isZero());
   }
   for (int i = 1; i <= 150; ++i) names.remove(QString::number(i));
   EXPECT_TRUE(names.isEmpty() && census.byKind[Probe].size() == 150);

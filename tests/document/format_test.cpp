@@ -185,7 +185,7 @@ void expectFails(const char* verb, const QString& path,
 TEST(FormatRoundTrip, MinusZeroAndLoneSurrogatesStillWriteReadably) {
   Board board = parse(kSample);
   board.entities[2].x = -0.0;
-  board.attributes[0].display.reals[4] = -0.0;
+  board.attributes[0].display.edit().reals[4] = -0.0;
   board.entities[2].name = QString(QChar(0xD800)) + "a\"";
   const QByteArray json = serializeBoard(board);
   EXPECT_FALSE(json.contains("-0,")) << json.toStdString();
@@ -246,7 +246,7 @@ TEST(FormatWrite, BoardsTheReaderRefusesAreNotWritten) {
        "entities[2].x: not a finite number"},
       {[](Board& b) { b.entities[0].outline[1].ry() = 1e308 * 10; },
        "entities[0].o[3]: not a finite number"},
-      {[](Board& b) { b.attributes[0].display.reals[4] = std::nan(""); },
+      {[](Board& b) { b.attributes[0].display.edit().reals[4] = std::nan(""); },
        "attributes[0][2][4]: not a finite number"},
       {[](Board& b) { b.entities[3].attributes[1].keyword = 77; },
        "entities[3].a[1][0]: no keyword has index 77"},

@@ -586,7 +586,7 @@ TEST(Ipc356Placement, ProbesAreNumberedAndTellTheirState) {
     const Attribute* name = probes[i]->attribute(b.keywordIndex("REFNAME"));
     EXPECT_EQ(probes[i]->name, QString::number(i + 1));
     EXPECT_TRUE(name && name->value == probes[i]->name);
-    EXPECT_DOUBLE_EQ(name->display.reals[0], 50);  // the text height
+    EXPECT_DOUBLE_EQ(name->display.get().reals[0], 50);  // the text height
     EXPECT_EQ(attr(b, *probes[i], "PROBE_PLACEMENT"),
               i < 2 ? "Placed" : "Unplaced");
   }
