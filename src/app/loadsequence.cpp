@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 
 namespace lw {
 
@@ -72,7 +73,7 @@ void MainWindow::loadFileNow(const QString& fileName) {
   mReadOnly = readOnly;
 
   mDocument = std::move(incoming->document);
-  mPicture->setDocument(&mDocument);
+  mPicture->setDocument(&mDocument, std::move(incoming->scene));
   mState.tables = std::move(incoming->tables);
   mState.pcbFileNumber = incoming->pcbFile;
   mState.pcbSelectArgument = incoming->selectArgument;
@@ -132,6 +133,13 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
     refuseUnreadable(fileName, e.message());
     return std::nullopt;
   }
+  // The views' scene needs the board alone: another core builds it while
+  // this one finds and links the probes. It is done before the board
+  // moves, and a refused board waits for it to end.
+  std::future<std::unique_ptr<BoardScene>> scene =
+      std::async(std::launch::async, [&board = in.document.board()] {
+        return std::make_unique<BoardScene>(board);
+      });
   frmBusy->setText(QStringLiteral("Extracting Probe Information"));
   frmBusy->setPhase(QStringLiteral("Finding the probes"));
   frmBusy->setMaximum(10);
@@ -160,6 +168,7 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
       doc, in.pcbFile, t, [this](int step) { frmBusy->setValue(3 + step); });
   in.pinsLinked = linked.pins;
   in.viasLinked = linked.vias;
+  in.scene = scene.get();
   return in;
 }
 

@@ -8,6 +8,7 @@
 // (cmdWired, ...).
 
 #include "boarddocument.h"
+#include "boardscene.h"
 #include "documentstate.h"
 #include "journal.h"
 #include "probegridhost.h"
@@ -144,6 +145,7 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
     ExtractionTables tables;
     bool pinsLinked = false;
     bool viasLinked = false;
+    std::unique_ptr<BoardScene> scene;  // of document, for the views
   };
   // Reads fileName and extracts its probes; nothing when the board cannot
   // be worked (the user has been told).

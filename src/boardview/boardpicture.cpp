@@ -16,9 +16,11 @@ BoardPicture::BoardPicture(QObject* parent)
 
 BoardPicture::~BoardPicture() = default;
 
-void BoardPicture::setDocument(const BoardDocument* document) {
+void BoardPicture::setDocument(const BoardDocument* document,
+                               std::unique_ptr<BoardScene> scene) {
   mDocument = document;
-  mScene.reset();
+  mScene = std::move(scene);
+  mCurrentItems.clear();
   mProbeColours.clear();
   mCurrentName.clear();
   readLayerStyles();

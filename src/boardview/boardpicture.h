@@ -27,8 +27,11 @@ class BoardPicture : public QObject {
 
   // The document to draw (nullptr: nothing). It must outlive the picture or
   // be replaced first. Layer colours and visibility start as the
-  // document's, every class shown, no probe coloured; views refit.
-  void setDocument(const BoardDocument* document);
+  // document's, every class shown, no probe coloured; views refit. scene,
+  // when given, was built from the document (on another thread, while the
+  // load went on) and is used instead of building one.
+  void setDocument(const BoardDocument* document,
+                   std::unique_ptr<BoardScene> scene = nullptr);
   const Board& board() const;
   bool isEmpty();
 

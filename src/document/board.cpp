@@ -1,7 +1,7 @@
 #include "board.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cmath>
 #include <utility>
 
 namespace lw {
@@ -33,11 +33,12 @@ bool DisplayRecord::isZero() const noexcept {
 
 namespace {
 
-// All bits zero: minus zero is kept, as the reader read it.
-bool bitwiseZero(const DisplayRecord& r) noexcept {
-  static const DisplayRecord kZero;
-  return std::memcmp(r.reals.data(), kZero.reals.data(), sizeof r.reals) == 0 &&
-         r.ints == kZero.ints;
+// Plain zeros: minus zero is kept, as the reader read it.
+bool plainZero(const DisplayRecord& r) noexcept {
+  return std::all_of(r.reals.begin(), r.reals.end(),
+                     [](double v) { return v == 0 && !std::signbit(v); }) &&
+         std::all_of(r.ints.begin(), r.ints.end(),
+                     [](std::int16_t v) { return v == 0; });
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ Display& Display::operator=(const Display& other) {
 }
 
 Display& Display::operator=(const DisplayRecord& record) {
-  if (bitwiseZero(record))
+  if (plainZero(record))
     mRecord.reset();
   else if (mRecord)
     *mRecord = record;

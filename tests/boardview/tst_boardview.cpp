@@ -5,6 +5,7 @@
 
 #include "boardbuilder.h"
 #include "boardpicture.h"
+#include "boardscene.h"
 #include "boardview.h"
 #include "qtestmain.h"
 #include "viewport.h"
@@ -723,6 +724,17 @@ class TestBoardView : public QObject {
     mPicture.colourProbe("P1", {255, 0, 0});
     QCOMPARE(onScreen(*mView), render(*mView));
     QCOMPARE(painted.region, QRegion(mView->rect()));
+  }
+
+  // A load builds the scene on another thread and hands it over: the
+  // picture draws that one, with the colours given after it.
+  void aSceneBuiltBeforehandIsTheOneDrawn() {
+    auto built = std::make_unique<BoardScene>(mDocument.board());
+    const BoardScene* given = built.get();
+    mPicture.setDocument(&mDocument, std::move(built));
+    QCOMPARE(&mPicture.scene(), given);
+    QVERIFY(mPicture.colourProbe("near", {0, 99, 9}));
+    QCOMPARE(at(50, 20, 30), qRgb(0, 99, 9));
   }
 
   void nothingToShowPaintsTheBackground() {
