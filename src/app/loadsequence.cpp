@@ -243,7 +243,7 @@ bool MainWindow::findPcbFile(IncomingBoard& in) {
 
 void MainWindow::buildProbeTableInGrid() {
   GridModel& grid = probeGrid();
-  buildProbeTable(grid, mState.tables, mRegional);
+  buildProbeTable(grid, std::move(mState.tables), mRegional);
   // Everything the window shows of the tables is in the grid now.
   mState.tables = {};
   fgProbes->autoSize(0, grid.columns() - 1, twipsToPixels(200, *fgProbes));

@@ -314,13 +314,17 @@ LinkedFeatures linkAccessFeatures(const BoardDocument& doc, int pcbFileNumber,
   const auto done = [&](int n) {
     if (step) step(n);
   };
+  // Pins are linked and let go before the vias are read: a large board's
+  // pin and via records are never held at once. Access points linked to a
+  // pin keep it; the vias link only the others.
   LinkedFeatures linked;
   linked.pins = !extractComponentPins(doc, pcbFileNumber, tables);
+  resolveAccessFeatures(tables, linked.pins, false);
+  tables.pinData = {};
   done(1);
   linked.vias = !extractVias(doc, pcbFileNumber, tables);
   done(2);
-  resolveAccessFeatures(tables, linked.pins, linked.vias);
-  tables.pinData = {};
+  resolveAccessFeatures(tables, false, linked.vias);
   tables.viaData = {};
   done(3);
   resolveProbeAccess(tables);

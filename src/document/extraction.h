@@ -110,10 +110,11 @@ struct LinkedFeatures {
   bool pins = false;  // the pin query succeeded and access points name pins
   bool vias = false;
 };
-// The steps after probes and access points: extracts pins and vias, links
-// access points to them and probes to access points, and then empties the
-// pin and via tables, which nothing reads again and which hold most of the
-// records. step(n) reports each of the four steps done (n = 1..4).
+// The steps after probes and access points: links access points to pins,
+// then the rest to vias, and probes to access points. The pin and via
+// tables, which nothing reads again and which hold most of the records,
+// are each emptied once linked. step(n) reports each of the four steps
+// done (n = 1..4).
 LinkedFeatures linkAccessFeatures(const BoardDocument& doc, int pcbFileNumber,
                                   ExtractionTables& tables,
                                   const std::function<void(int)>& step = {});

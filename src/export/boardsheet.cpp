@@ -26,7 +26,7 @@ BoardSheet::BoardSheet(BoardDocument document, const RegionalFormat& regional)
     if (extractAccessPoints(mDocument, file, tables))
       throw refuse("access points");
     linkAccessFeatures(mDocument, file, tables);
-    buildProbeTable(mGrid, tables, regional);
+    buildProbeTable(mGrid, std::move(tables), regional);
   }  // the tables are all in the grid now: gone before the marks come back
   mGrid.setRedraw(Redraw::On);
   restoreWiredMarks(mDocument, mGrid, info.selectArgument);

@@ -65,7 +65,7 @@ QString referenceNumber(const QString& refdes) {
   return t;
 }
 
-void buildProbeTable(GridModel& grid, const ExtractionTables& t,
+void buildProbeTable(GridModel& grid, ExtractionTables t,
                      const RegionalFormat& regional) {
   using namespace probe_grid;
   grid.setRedraw(Redraw::Off);
@@ -96,31 +96,46 @@ void buildProbeTable(GridModel& grid, const ExtractionTables& t,
   for (int c = 1; c < attrs.columnCount(); ++c)
     grid.setText(0, kFirstAttribute + c - 1, attrs.cell(0, c));
 
+  // Each table goes as soon as the grid holds what it gave, the largest
+  // first: a large board's grid and tables are never all held at once.
+  std::vector<Feature> features;
+  features.reserve(rows.size());
+  for (const int i : rows) features.push_back(featureOf(t, i));
+  t.accessData = {};
+
+  for (int c = 1; c < attrs.columnCount(); ++c)
+    for (int r = 1; r <= static_cast<int>(rows.size()); ++r)
+      grid.setText(r, kFirstAttribute + c - 1,
+                   attrs.cell(rows[size_t(r - 1)], c));
+  t.probeAttributes = {};
+
+  for (int r = 1; r <= static_cast<int>(rows.size()); ++r) {
+    const Feature& f = features[size_t(r - 1)];
+    grid.setText(r, kStyle,
+                 f.type == QLatin1StringView("Via") ? QStringLiteral("Chisel")
+                                                    : QStringLiteral("Waffle"));
+    grid.setText(r, kFeatureType, f.type);
+    if (f.found) grid.setText(r, kRefDes, f.refdes + QLatin1Char('-') + f.pin);
+    grid.setText(r, kPrefix, referencePrefix(f.refdes));
+    grid.setText(r, kNumber, referenceNumber(f.refdes));
+    grid.setText(r, kPin, f.pin);
+  }
+  features = {};
+
   for (int r = 1; r <= static_cast<int>(rows.size()); ++r) {
     const int i = rows[size_t(r - 1)];
     const RecordFields& probe = t.probeData.record(i);
-    const Feature f = featureOf(t, i);
-
     grid.setText(r, kProbe, probe.name);
     grid.setText(r, kX, toRegional(formatNumber(probe.x), regional));
     grid.setText(r, kY, toRegional(formatNumber(probe.y), regional));
     grid.setText(r, kSize, t.probeData.cell(probe_col::kSize, i));
-    grid.setText(r, kStyle,
-                 f.type == QLatin1StringView("Via") ? QStringLiteral("Chisel")
-                                                    : QStringLiteral("Waffle"));
     grid.setText(r, kSurface, t.probeData.cell(probe_col::kSurface, i));
-    grid.setText(r, kFeatureType, f.type);
-    if (f.found) grid.setText(r, kRefDes, f.refdes + QLatin1Char('-') + f.pin);
     grid.setText(r, kTester, t.probeData.cell(probe_col::kTesterResource, i));
     grid.setText(r, kNetName, t.probeData.cell(probe_col::kNetName, i));
     grid.setText(r, kDataPosition,
                  t.probeData.cell(probe_col::kDataPosition, i));
-    grid.setText(r, kPrefix, referencePrefix(f.refdes));
-    grid.setText(r, kNumber, referenceNumber(f.refdes));
-    grid.setText(r, kPin, f.pin);
-    for (int c = 1; c < attrs.columnCount(); ++c)
-      grid.setText(r, kFirstAttribute + c - 1, attrs.cell(i, c));
   }
+  t.probeData = {};
 
   grid.setBooleanColumn(kWired);
   grid.setCurrentColumn(kProbe);

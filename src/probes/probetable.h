@@ -27,7 +27,9 @@ bool isInternalColumnTitle(const QString& title);
 // Fills the grid from the extraction tables: fixed columns, attribute
 // columns, unplaced probes left out, sorted by probe number, internal
 // columns hidden. Leaves redraw off for the caller to size the columns.
-void buildProbeTable(GridModel& grid, const ExtractionTables& tables,
+// Takes the tables, and lets each go once the grid holds what it gave: a
+// large board's grid and tables are never all held at once.
+void buildProbeTable(GridModel& grid, ExtractionTables tables,
                      const RegionalFormat& regional);
 
 // Leading non-numeric part of a reference designator ("R12" -> "R").

@@ -276,6 +276,36 @@ TEST(Extraction, TablesFallBackLinkFirstMatchesAndSurviveFailedSteps) {
   EXPECT_TRUE(extractProbes(BoardDocument(scenario().take()), 99, x));
 }
 
+// The load's one call: pins are linked and let go before the vias are
+// read, so an access point naming a pin and a via (a repeated number)
+// keeps the pin, as when both are linked at once; probes then link to the
+// access points, and neither feature table is kept.
+TEST(Extraction, TheLoadLinksPinsBeforeViasAndKeepsNeitherTable) {
+  test::BoardBuilder b;
+  b.pin(b.component("U1", 10), "3", 11);
+  b.via(11);
+  b.via(12);
+  b.access(31, {{"DATALINK", "11"}});
+  b.access(32, {{"DATALINK", "12"}});
+  b.probe("1", 41, 0, 0, Side::Top, {{"DATALINK", "31"}});
+  b.probe("2", 42, 0, 0, Side::Top, {{"DATALINK", "32"}});
+  const BoardDocument doc(b.take());
+  ExtractionTables t;
+  ASSERT_FALSE(extractProbes(doc, 1, t) || extractAccessPoints(doc, 1, t));
+  std::vector<int> steps;
+  const LinkedFeatures linked =
+      linkAccessFeatures(doc, 1, t, [&](int n) { steps.push_back(n); });
+  EXPECT_TRUE(linked.pins && linked.vias);
+  EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(rows(t.accessData, {14, 15, 16, 17}),
+            (QStringList{"Feature Type|Feature Index Number|Feature "
+                         "RefDes|Feature Pin Number",
+                         "Comp Pin|1|U1|3", "Via|2||"}));
+  EXPECT_EQ(rows(t.probeData, {15}),
+            (QStringList{"Access Index Number", "1", "2"}));
+  EXPECT_EQ(t.pinData.rowCount() + t.viaData.rowCount(), 0);
+}
+
 // The tables keep each record's fields as values; a cell reads exactly as
 // the record set's field, whatever the name holds, and attribute values
 // reach the extra columns whole.

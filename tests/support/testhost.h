@@ -32,7 +32,7 @@ class TestHost final : public ProbeGridHost {
     const bool vias = !extractVias(document, file, t);
     resolveAccessFeatures(t, pins, vias);
     resolveProbeAccess(t);
-    buildProbeTable(probeGrid(), t, RegionalFormat{});
+    buildProbeTable(probeGrid(), std::move(t), RegionalFormat{});
     probeGrid().setRedraw(Redraw::On);
     applySurfaceFilter(probeGrid(), true);
   }
