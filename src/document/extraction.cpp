@@ -1,5 +1,6 @@
 #include "extraction.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -259,11 +260,40 @@ int linkedRow(const QHash<int, int>& index, const QString& datalink) {
   return number ? index.value(*number, 0) : 0;
 }
 
-}  // namespace
+// Links access points to the first of count features, in their order,
+// whose entity number the access point's datalink names: link(a, k) for
+// access row a and feature k (1..count). Only access points without a
+// feature yet when onlyUnlinked. The features are walked once against the
+// access points' numbers, so no index of them (half a million pins) is
+// built.
+template <class NumberOf, class Link>
+void linkFirstFeatures(const RecordTable& access, bool onlyUnlinked, int count,
+                       NumberOf numberOf, Link link) {
+  std::vector<std::pair<int, int>> wanted;  // (number, access row)
+  for (int a = 1; a <= access.lastRow(); ++a) {
+    if (onlyUnlinked && !access.cell(access_col::kFeatureType, a).isEmpty())
+      continue;
+    if (const auto n = linkedNumber(access.cell(access_col::kDatalink, a)))
+      wanted.emplace_back(*n, a);
+  }
+  std::sort(wanted.begin(), wanted.end());
+  std::vector<bool> linked(wanted.size());
+  const auto byNumber = [](const std::pair<int, int>& w, int n) {
+    return w.first < n;
+  };
+  for (int k = 1; k <= count && !wanted.empty(); ++k) {
+    const int number = numberOf(k);
+    auto it = std::lower_bound(wanted.begin(), wanted.end(), number, byNumber);
+    for (; it != wanted.end() && it->first == number; ++it) {
+      const auto i = std::size_t(it - wanted.begin());
+      if (linked[i]) continue;
+      linked[i] = true;
+      link(it->second, k);
+    }
+  }
+}
 
-void resolveAccessFeatures(ExtractionTables& tables, bool pinDataLoaded,
-                           bool viaDataLoaded) {
-  RecordTable& access = tables.accessData;
+void setFeatureTitles(RecordTable& access) {
   access.setCell(access_col::kFeatureType, 0, QStringLiteral("Feature Type"));
   access.setCell(access_col::kFeatureIndex, 0,
                  QStringLiteral("Feature Index Number"));
@@ -271,30 +301,46 @@ void resolveAccessFeatures(ExtractionTables& tables, bool pinDataLoaded,
                  QStringLiteral("Feature RefDes"));
   access.setCell(access_col::kFeaturePin, 0,
                  QStringLiteral("Feature Pin Number"));
+}
 
-  const QHash<int, int> pins =
-      pinDataLoaded ? firstRowIndex(tables.pinData) : QHash<int, int>();
-  const QString pinType = QStringLiteral("Comp Pin");
-  for (int a = 1; a <= access.lastRow() && !pins.isEmpty(); ++a) {
-    const int k = linkedRow(pins, access.cell(access_col::kDatalink, a));
-    if (k <= 0) continue;
-    const RecordFields& pin = tables.pinData.record(k);
-    access.setCell(access_col::kFeatureType, a, pinType);
+// Pins link first, whatever the access point held; vias then link the
+// access points no pin took.
+void linkPins(RecordTable& access, int count,
+              const std::function<int(int)>& numberOf,
+              const std::function<RecordFields(int)>& pinOf) {
+  const QString type = QStringLiteral("Comp Pin");
+  linkFirstFeatures(access, false, count, numberOf, [&](int a, int k) {
+    const RecordFields pin = pinOf(k);
+    access.setCell(access_col::kFeatureType, a, type);
     access.setCell(access_col::kFeatureIndex, a, QString::number(k));
     access.setCell(access_col::kFeatureRefDes, a, pin.owner);
     access.setCell(access_col::kFeaturePin, a, pin.name);
-  }
-  if (!viaDataLoaded) return;
+  });
+}
 
-  const QHash<int, int> vias = firstRowIndex(tables.viaData);
-  const QString viaType = QStringLiteral("Via");
-  for (int a = 1; a <= access.lastRow(); ++a) {
-    if (!access.cell(access_col::kFeatureType, a).isEmpty()) continue;
-    const int k = linkedRow(vias, access.cell(access_col::kDatalink, a));
-    if (k <= 0) continue;
-    access.setCell(access_col::kFeatureType, a, viaType);
+void linkVias(RecordTable& access, int count,
+              const std::function<int(int)>& numberOf) {
+  const QString type = QStringLiteral("Via");
+  linkFirstFeatures(access, true, count, numberOf, [&](int a, int k) {
+    access.setCell(access_col::kFeatureType, a, type);
     access.setCell(access_col::kFeatureIndex, a, QString::number(k));
-  }
+  });
+}
+
+}  // namespace
+
+void resolveAccessFeatures(ExtractionTables& tables, bool pinDataLoaded,
+                           bool viaDataLoaded) {
+  RecordTable& access = tables.accessData;
+  setFeatureTitles(access);
+  const auto numberIn = [](const RecordTable& t) {
+    return [&t](int k) { return t.record(k).number; };
+  };
+  if (pinDataLoaded)
+    linkPins(access, tables.pinData.lastRow(), numberIn(tables.pinData),
+             [&](int k) { return tables.pinData.record(k); });
+  if (viaDataLoaded)
+    linkVias(access, tables.viaData.lastRow(), numberIn(tables.viaData));
 }
 
 void resolveProbeAccess(ExtractionTables& tables) {
@@ -314,17 +360,32 @@ LinkedFeatures linkAccessFeatures(const BoardDocument& doc, int pcbFileNumber,
   const auto done = [&](int n) {
     if (step) step(n);
   };
-  // Pins are linked and let go before the vias are read: a large board's
-  // pin and via records are never held at once. Access points linked to a
-  // pin keep it; the vias link only the others.
+  // Straight from the entities: the pins' and vias' records (700,000 on a
+  // large board) are made only for the pins an access point names. Pin k is
+  // row k of the pin query, via k row k of the via query.
+  const Board& board = doc.board();
+  RecordTable& access = tables.accessData;
+  setFeatureTitles(access);
   LinkedFeatures linked;
-  linked.pins = !extractComponentPins(doc, pcbFileNumber, tables);
-  resolveAccessFeatures(tables, linked.pins, false);
-  tables.pinData = {};
-  done(1);
-  linked.vias = !extractVias(doc, pcbFileNumber, tables);
+  const auto numberAt = [&](const std::vector<int>& positions) {
+    return [&board, &positions](int k) {
+      return board.entities[size_t(positions[size_t(k - 1)])].number;
+    };
+  };
+  {
+    const std::vector<int> pins =
+        positionsOf(board, pcbFileNumber, EntityKind::Pin);
+    linked.pins = !pins.empty();
+    done(1);
+    linkPins(access, int(pins.size()), numberAt(pins),
+             [&](int k) { return recordFields(board, pins[size_t(k - 1)]); });
+  }
+  const std::vector<int> vias =
+      positionsOf(board, pcbFileNumber, EntityKind::Via);
+  linked.vias = !vias.empty();
   done(2);
-  resolveAccessFeatures(tables, false, linked.vias);
+  linkVias(access, int(vias.size()), numberAt(vias));
+  tables.pinData = {};
   tables.viaData = {};
   done(3);
   resolveProbeAccess(tables);
