@@ -110,11 +110,11 @@ struct LinkedFeatures {
   bool pins = false;  // the pin query succeeded and access points name pins
   bool vias = false;
 };
-// The steps after probes and access points: links access points to pins,
-// then the rest to vias, and probes to access points. The pin and via
-// tables, which nothing reads again and which hold most of the records,
-// are each emptied once linked. step(n) reports each of the four steps
-// done (n = 1..4).
+// The steps after probes and access points, as a load runs them: links
+// access points to pins, then the rest to vias, straight from the entities,
+// and probes to access points. The pin and via tables, most of the records
+// and read by nothing after, are never built (and left empty). step(n)
+// reports each of the four steps done (n = 1..4).
 LinkedFeatures linkAccessFeatures(const BoardDocument& doc, int pcbFileNumber,
                                   ExtractionTables& tables,
                                   const std::function<void(int)>& step = {});

@@ -43,9 +43,7 @@ ExtractionTables extractedBoard() {
   ExtractionTables t;
   extractProbes(doc, 1, t);
   extractAccessPoints(doc, 1, t);
-  resolveAccessFeatures(t, !extractComponentPins(doc, 1, t),
-                        !extractVias(doc, 1, t));
-  resolveProbeAccess(t);
+  linkAccessFeatures(doc, 1, t);
   return t;
 }
 

@@ -28,10 +28,7 @@ class TestHost final : public ProbeGridHost {
     ExtractionTables t;
     extractProbes(document, file, t);
     extractAccessPoints(document, file, t);
-    const bool pins = !extractComponentPins(document, file, t);
-    const bool vias = !extractVias(document, file, t);
-    resolveAccessFeatures(t, pins, vias);
-    resolveProbeAccess(t);
+    linkAccessFeatures(document, file, t);
     buildProbeTable(probeGrid(), std::move(t), RegionalFormat{});
     probeGrid().setRedraw(Redraw::On);
     applySurfaceFilter(probeGrid(), true);
