@@ -35,10 +35,8 @@ namespace {
 
 // Plain zeros: minus zero is kept, as the reader read it.
 bool plainZero(const DisplayRecord& r) noexcept {
-  return std::all_of(r.reals.begin(), r.reals.end(),
-                     [](double v) { return v == 0 && !std::signbit(v); }) &&
-         std::all_of(r.ints.begin(), r.ints.end(),
-                     [](std::int16_t v) { return v == 0; });
+  return r.isZero() && std::none_of(r.reals.begin(), r.reals.end(),
+                                    [](double v) { return std::signbit(v); });
 }
 
 }  // namespace

@@ -74,8 +74,9 @@ std::string checkAttributes(const Board& board,
              std::to_string(a.keyword);
     if (holdsSeparator(a.value))
       return separatorProblem(path() + at("", i) + "[1]", "the value", a.value);
-    for (std::size_t r = 0; r < a.display.get().reals.size(); ++r)
-      if (!std::isfinite(a.display.get().reals[r]))
+    const DisplayRecord& display = a.display;
+    for (std::size_t r = 0; r < display.reals.size(); ++r)
+      if (!std::isfinite(display.reals[r]))
         return path() + at("", i) + at("[2]", r) + ": not a finite number";
   }
   return {};

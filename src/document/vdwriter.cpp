@@ -143,15 +143,15 @@ class Writer {
     mOut.append(mKeywords[std::size_t(a.keyword)]);
     raw(",");
     string(a.value);
-    if (!a.display.get().isZero()) {
+    if (const DisplayRecord& display = a.display; !display.isZero()) {
       raw(",[");
-      for (double r : a.display.get().reals) {
+      for (double r : display.reals) {
         number(r);
         raw(",");
       }
-      for (std::size_t i = 0; i < a.display.get().ints.size(); ++i) {
+      for (std::size_t i = 0; i < display.ints.size(); ++i) {
         if (i) raw(",");
-        integer(a.display.get().ints[i]);
+        integer(display.ints[i]);
       }
       raw("]");
     }
