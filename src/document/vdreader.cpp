@@ -126,58 +126,65 @@ class TextPool {
  public:
   QString operator()(std::string_view utf8) {
     if (utf8.empty()) return QString::fromUtf8(utf8.data(), 0);
-    const std::size_t hash = std::hash<std::string_view>{}(utf8);
-    if (mEntries.size() * 2 >= mSlots.size()) grow();
+    const std::uint64_t full = std::hash<std::string_view>{}(utf8);
+    const auto hash = std::uint32_t(full ^ (full >> 32));
+    if (mCount * 2 >= mSlots.size()) grow();
     const std::size_t mask = mSlots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      const std::uint32_t at = mSlots[i];
-      if (at == kFree) {
-        mSlots[i] = std::uint32_t(mEntries.size());
-        return mEntries
-            .emplace_back(
-                Entry{hash, keep(utf8),
-                      QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))})
-            .text;
+      Slot& slot = mSlots[i];
+      if (slot.text.isNull()) {
+        ++mCount;
+        slot.hash = hash;
+        return slot.text =
+                   QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
       }
-      const Entry& e = mEntries[at];
-      if (e.hash == hash && e.utf8 == utf8) return e.text;
+      if (slot.hash == hash && sameText(slot.text, utf8)) return slot.text;
     }
   }
 
  private:
-  struct Entry {
-    std::size_t hash;
-    std::string_view utf8;  // in mBytes
+  // The text sits in its slot, beside its whole hash: a lookup reads the
+  // slot, and the characters only of a text whose hash matches. A pooled
+  // text is never null, so a null one marks a free slot.
+  struct Slot {
     QString text;
+    std::uint32_t hash = 0;
   };
-  static constexpr std::uint32_t kFree = ~std::uint32_t{0};
-  static constexpr std::size_t kChunk = std::size_t{1} << 16;
+
+  // Compared with the pooled QString itself, whose characters share a
+  // cache line with the count that the returned copy raises.
+  static bool sameText(const QString& text, std::string_view utf8) {
+    const auto wide = [](char c) {
+      return static_cast<unsigned char>(c) >= 0x80;
+    };
+    if (std::size_t(text.size()) != utf8.size())  // then equal only through
+      return std::any_of(utf8.begin(), utf8.end(), wide) &&  // wide ones
+             text == QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    const QChar* chars = text.constData();
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+      if (wide(utf8[i]))
+        return text == QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+      // ASCII so far: character i of one is byte i of the other.
+      if (chars[i].unicode() != static_cast<unsigned char>(utf8[i]))
+        return false;
+    }
+    return true;
+  }
 
   void grow() {
-    mSlots.assign(std::max<std::size_t>(1024, mSlots.size() * 2), kFree);
+    std::vector<Slot> old(std::max<std::size_t>(1024, mSlots.size() * 2));
+    old.swap(mSlots);
     const std::size_t mask = mSlots.size() - 1;
-    for (std::size_t n = 0; n < mEntries.size(); ++n) {
-      std::size_t i = mEntries[n].hash & mask;
-      while (mSlots[i] != kFree) i = (i + 1) & mask;
-      mSlots[i] = std::uint32_t(n);
+    for (Slot& slot : old) {
+      if (slot.text.isNull()) continue;
+      std::size_t i = slot.hash & mask;
+      while (!mSlots[i].text.isNull()) i = (i + 1) & mask;
+      mSlots[i] = std::move(slot);
     }
   }
 
-  std::string_view keep(std::string_view utf8) {
-    if (utf8.size() > kChunk - mUsed || mBytes.empty()) {
-      mBytes.push_back(std::make_unique<char[]>(std::max(kChunk, utf8.size())));
-      mUsed = 0;
-    }
-    char* at = mBytes.back().get() + mUsed;
-    std::memcpy(at, utf8.data(), utf8.size());
-    mUsed += utf8.size();
-    return {at, utf8.size()};
-  }
-
-  std::vector<std::uint32_t> mSlots;
-  std::vector<Entry> mEntries;
-  std::vector<std::unique_ptr<char[]>> mBytes;
-  std::size_t mUsed = 0;  // of the last chunk
+  std::vector<Slot> mSlots;
+  std::size_t mCount = 0;
 };
 
 // Each entity has one "k" key: counting them before reading saves the

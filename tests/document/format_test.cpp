@@ -233,6 +233,19 @@ TEST(FormatRead, SharedTextsNeverChangeTogether) {
   EXPECT_EQ(b.entities[1].attributes[0].value, "GND");
   EXPECT_EQ(b.entities[3].name, "\u00e4");
   EXPECT_EQ(b.entities[0].name + b.entities[0].attributes[0].value, "2GND!");
+
+  // Texts alike in bytes or in length each read back as written.
+  const QStringList alike = {"a",       "ab",           "\u00e4", "a\u00e4",
+                             "\u00e4a", "\u00e4\u00e4", "aa",     "a\u00e4"};
+  QStringList entities;
+  for (const QString& name : alike)
+    entities += QString(R"({"k":"via","f":1,"name":"%1"})").arg(name);
+  const Board many = parse(QString(R"({"format":"loomwright-board",
+    "version":1,"files":[{"number":1}],"entities":[%1]})")
+                               .arg(entities.join(','))
+                               .toUtf8());
+  for (qsizetype i = 0; i < alike.size(); ++i)
+    EXPECT_EQ(many.entities[std::size_t(i)].name, alike[i]);
 }
 
 // A board the reader would refuse must not be written: the save would lose
