@@ -62,8 +62,8 @@ void MainWindow::loadFileNow(const QString& fileName) {
   // The new board is read and checked before anything of the open one is
   // dropped: a file that cannot be worked leaves the shift's board as it
   // was, marks and all.
-  std::optional<IncomingBoard> incoming = readAndCheck(fileName);
-  if (!incoming) {
+  IncomingBoard incoming;
+  if (!readAndCheck(fileName, incoming)) {
     if (lock && !mLock) mLock = std::move(lock);  // reopening its own file
     return;
   }
@@ -72,27 +72,32 @@ void MainWindow::loadFileNow(const QString& fileName) {
   mLock = std::move(lock);
   mReadOnly = readOnly;
 
-  mDocument = std::move(incoming->document);
-  mPicture->setDocument(&mDocument, std::move(incoming->scene));
-  mState.tables = std::move(incoming->tables);
-  mState.pcbFileNumber = incoming->pcbFile;
-  mState.pcbSelectArgument = incoming->selectArgument;
-  mState.pinDataLoaded = incoming->pinsLinked;
-  mState.viaDataLoaded = incoming->viasLinked;
+  mState.tables = std::move(incoming.tables);
+  mState.pcbFileNumber = incoming.pcbFile;
+  mState.pcbSelectArgument = incoming.selectArgument;
+  mState.pinDataLoaded = incoming.pinsLinked;
+  mState.viaDataLoaded = incoming.viasLinked;
   mDocumentPath = fileName;
   mUndo->clear();  // the marks of another board cannot be undone here
   setDocumentModified(false);  // and the title names the new file
+  setControlsEnabled(false);
+  frmBusy->setPhase(QStringLiteral("Building probe table"));
+  buildProbeTableInGrid();
+
+  // The views take the board once its scene is built, which the grid gave
+  // time for; the board moves only then.
+  std::unique_ptr<BoardScene> scene = incoming.scene.get();
+  mDocument = std::move(incoming.document);
+  mPicture->setDocument(&mDocument, std::move(scene));
   for (QCheckBox* box : {chkComponentPins, chkFiducials, chkMech, chkPCBcomps,
                          chkToolingHoles, chkVias})
     box->setCheckState(Qt::Checked);
-  setControlsEnabled(false);
   // The board is drawn as its placement is turned; the rotation follows it.
   mState.boardRotation =
       mDocument.fileInformation(mState.pcbFileNumber)->rotation;
   cmdRotate->setText(rotateCaption(mState.boardRotation));
   updateZoomWindow();
-  frmBusy->setPhase(QStringLiteral("Building probe table"));
-  buildProbeTableInGrid();
+  showProbeTable();
   buildLayerTable();
 
   setControlsEnabled(true);
@@ -117,9 +122,7 @@ void MainWindow::loadFileNow(const QString& fileName) {
   fgProbes->setFocus();
 }
 
-std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
-    const QString& fileName) {
-  IncomingBoard in;
+bool MainWindow::readAndCheck(const QString& fileName, IncomingBoard& in) {
   int shown = 0;
   try {
     in.document.open(fileName, [this, &shown](double fraction) {
@@ -131,21 +134,19 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
   } catch (const Error& e) {
     // Say what is wrong with the file, not that it lacks probes.
     refuseUnreadable(fileName, e.message());
-    return std::nullopt;
+    return false;
   }
   // The views' scene needs the board alone: another core builds it while
-  // this one finds and links the probes. It is done before the board
-  // moves, and a refused board waits for it to end.
-  std::future<std::unique_ptr<BoardScene>> scene =
-      std::async(std::launch::async, [&board = in.document.board()] {
-        return std::make_unique<BoardScene>(board);
-      });
+  // this one finds and links the probes and fills the grid.
+  in.scene = std::async(std::launch::async, [&board = in.document.board()] {
+    return std::make_unique<BoardScene>(board);
+  });
   frmBusy->setText(QStringLiteral("Extracting Probe Information"));
   frmBusy->setPhase(QStringLiteral("Finding the probes"));
   frmBusy->setMaximum(10);
   if (!findPcbFile(in)) {
     refuseLoad({});
-    return std::nullopt;
+    return false;
   }
   const BoardDocument& doc = in.document;
   ExtractionTables& t = in.tables;
@@ -154,22 +155,21 @@ std::optional<MainWindow::IncomingBoard> MainWindow::readAndCheck(
     refuseLoad(
         QStringLiteral("The file being loaded does not contain any "
                        "probes."));
-    return std::nullopt;
+    return false;
   }
   frmBusy->setValue(2);
   if (extractAccessPoints(doc, in.pcbFile, t)) {
     refuseLoad(
         QStringLiteral("The file being loaded does not contain any "
                        "access points."));
-    return std::nullopt;
+    return false;
   }
   frmBusy->setValue(3);
   const LinkedFeatures linked = linkAccessFeatures(
       doc, in.pcbFile, t, [this](int step) { frmBusy->setValue(3 + step); });
   in.pinsLinked = linked.pins;
   in.viasLinked = linked.vias;
-  in.scene = scene.get();
-  return in;
+  return true;
 }
 
 void MainWindow::closeBusyWindow() {
@@ -247,8 +247,11 @@ void MainWindow::buildProbeTableInGrid() {
   // Everything the window shows of the tables is in the grid now.
   mState.tables = {};
   fgProbes->autoSize(0, grid.columns() - 1, twipsToPixels(200, *fgProbes));
-  grid.setRedraw(Redraw::On);
+}
 
+void MainWindow::showProbeTable() {
+  GridModel& grid = probeGrid();
+  grid.setRedraw(Redraw::On);
   for (int r = 1; r < grid.rows(); ++r)
     colourProbe(grid.text(r, probe_grid::kProbe), kNotWiredColour);
 

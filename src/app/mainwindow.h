@@ -18,6 +18,7 @@
 
 #include <QMainWindow>
 
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -137,7 +138,8 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   bool handleWiringKey(int key);
 
   // Load sequence (loadsequence.cpp).
-  // A board read and checked, not yet shown.
+  // A board read and checked, not yet shown. It stays where it was read
+  // while another thread builds the views' scene from it.
   struct IncomingBoard {
     BoardDocument document;
     int pcbFile = 0;
@@ -145,11 +147,13 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
     ExtractionTables tables;
     bool pinsLinked = false;
     bool viasLinked = false;
-    std::unique_ptr<BoardScene> scene;  // of document, for the views
+    // Of document, for the views; declared last, so that a refused board
+    // waits for it before the document goes.
+    std::future<std::unique_ptr<BoardScene>> scene;
   };
-  // Reads fileName and extracts its probes; nothing when the board cannot
-  // be worked (the user has been told).
-  std::optional<IncomingBoard> readAndCheck(const QString& fileName);
+  // Reads fileName into in and extracts its probes; false when the board
+  // cannot be worked (the user has been told).
+  bool readAndCheck(const QString& fileName, IncomingBoard& in);
   void loadFileNow(const QString& fileName);
   bool findPcbFile(IncomingBoard& in);
   void refuseLoad(const QString& message);
@@ -157,7 +161,11 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   void closeBusyWindow();
   void applyRulesFile();
   void setControlsEnabled(bool enabled);
+  // Fills the grid from the extraction tables; the views need not show
+  // the board yet.
   void buildProbeTableInGrid();
+  // Colours the grid's probes in the views, counts them, shows a surface.
+  void showProbeTable();
   void updateTitle();
 
   // Selection and wiring (selection.cpp).
