@@ -132,24 +132,40 @@ class TextPool {
     const std::size_t mask = mSlots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& slot = mSlots[i];
-      if (slot.text.isNull()) {
-        ++mCount;
-        slot.hash = hash;
-        return slot.text =
-                   QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+      if (slot.text == kFree) {
+        slot = {hash, mCount};
+        return add(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
       }
-      if (slot.hash == hash && sameText(slot.text, utf8)) return slot.text;
+      if (slot.hash == hash) {
+        const QString& text = at(slot.text);
+        if (sameText(text, utf8)) return text;
+      }
     }
   }
 
  private:
-  // The text sits in its slot, beside its whole hash: a lookup reads the
-  // slot, and the characters only of a text whose hash matches. A pooled
-  // text is never null, so a null one marks a free slot.
+  // A slot holds its text's whole hash: most texts that do not match are
+  // told apart without reading them, and the table grows without them.
+  // Slots are small and texts are kept in blocks that never move, because
+  // fresh memory is much of the cost of a large board's read.
   struct Slot {
-    QString text;
     std::uint32_t hash = 0;
+    std::uint32_t text = kFree;
   };
+  static constexpr std::uint32_t kFree = ~std::uint32_t{0};
+  static constexpr int kBlockBits = 12;
+  static constexpr std::uint32_t kBlock = 1u << kBlockBits;
+
+  const QString& at(std::uint32_t n) const {
+    return mBlocks[n >> kBlockBits][n & (kBlock - 1)];
+  }
+  const QString& add(QString text) {
+    if ((mCount & (kBlock - 1)) == 0)
+      mBlocks.push_back(std::make_unique<QString[]>(kBlock));
+    QString& slot = mBlocks.back()[mCount++ & (kBlock - 1)];
+    slot = std::move(text);
+    return slot;
+  }
 
   // Compared with the pooled QString itself, whose characters share a
   // cache line with the count that the returned copy raises.
@@ -175,16 +191,17 @@ class TextPool {
     std::vector<Slot> old(std::max<std::size_t>(1024, mSlots.size() * 2));
     old.swap(mSlots);
     const std::size_t mask = mSlots.size() - 1;
-    for (Slot& slot : old) {
-      if (slot.text.isNull()) continue;
+    for (const Slot& slot : old) {
+      if (slot.text == kFree) continue;
       std::size_t i = slot.hash & mask;
-      while (!mSlots[i].text.isNull()) i = (i + 1) & mask;
-      mSlots[i] = std::move(slot);
+      while (mSlots[i].text != kFree) i = (i + 1) & mask;
+      mSlots[i] = slot;
     }
   }
 
   std::vector<Slot> mSlots;
-  std::size_t mCount = 0;
+  std::vector<std::unique_ptr<QString[]>> mBlocks;
+  std::uint32_t mCount = 0;
 };
 
 // Each entity has one "k" key: counting them before reading saves the
