@@ -252,8 +252,7 @@ void MainWindow::buildProbeTableInGrid() {
 void MainWindow::showProbeTable() {
   GridModel& grid = probeGrid();
   grid.setRedraw(Redraw::On);
-  for (int r = 1; r < grid.rows(); ++r)
-    colourProbe(grid.text(r, probe_grid::kProbe), kNotWiredColour);
+  mPicture->colourFileProbes(mState.pcbFileNumber, kNotWiredColour);
 
   mState.probes = probeCounts(grid);
   mState.wired = {};  // the marks come back with the wiring state

@@ -46,9 +46,11 @@ void MainWindow::colourProbe(const QString& name, Rgb colour) {
 
 void MainWindow::recolourAndReselect() {
   GridModel& grid = probeGrid();
+  // The probes not wired in one pass, then the wired ones by name.
+  mPicture->colourFileProbes(mState.pcbFileNumber, kNotWiredColour);
   for (int r = 1; r < grid.rows(); ++r)
-    colourProbe(grid.text(r, probe_grid::kProbe),
-                isWired(grid, r) ? kWiredColour : kNotWiredColour);
+    if (isWired(grid, r))
+      colourProbe(grid.text(r, probe_grid::kProbe), kWiredColour);
   const int first = firstVisibleRow(grid);
   if (first < 1) return;
   grid.setCurrentRow(first);

@@ -21,6 +21,7 @@ void BoardPicture::setDocument(const BoardDocument* document,
   mDocument = document;
   mScene = std::move(scene);
   mCurrentItems.clear();
+  mFileColour.reset();
   mProbeColours.clear();
   mCurrentName.clear();
   readLayerStyles();
@@ -58,6 +59,7 @@ void BoardPicture::reshape() {
 const BoardScene& BoardPicture::scene() {
   if (!mScene) {
     mScene = std::make_unique<BoardScene>(board());
+    applyFileColour();
     for (auto it = mProbeColours.cbegin(); it != mProbeColours.cend(); ++it)
       mScene->colourProbes(it.key(), it.value());
     mCurrentItems = mScene->probeItems(mCurrentName);
@@ -95,6 +97,23 @@ bool BoardPicture::colourProbe(const QString& name, Rgb colour) {
   else
     emit probesChanged(mChanged);
   return found;
+}
+
+void BoardPicture::colourFileProbes(int file, Rgb colour) {
+  mFileColour = FileColour{file, qRgb(colour.r, colour.g, colour.b)};
+  mProbeColours.clear();
+  scene();
+  applyFileColour();
+  emit changed();
+}
+
+void BoardPicture::applyFileColour() {
+  if (!mFileColour) return;
+  const std::vector<Entity>& entities = board().entities;
+  const FileColour c = *mFileColour;
+  mScene->colourAllProbes([&](int entity) {
+    return entities[std::size_t(entity)].file == c.file ? c.colour : 0;
+  });
 }
 
 bool BoardPicture::showEntityClass(int code, bool visible) {

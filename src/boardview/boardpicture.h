@@ -13,6 +13,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -42,6 +43,10 @@ class BoardPicture : public QObject {
   // Colours every probe of that name until it is coloured again, also one
   // that only later takes the name; false when no probe has it now.
   bool colourProbe(const QString& name, Rgb colour);
+  // Colours every probe of that file, also in scenes built later, leaves
+  // the others uncoloured and forgets the colours given by name: the probes
+  // of a large board in one pass, not a name at a time.
+  void colourFileProbes(int file, Rgb colour);
 
   // The probe the wirer is at (every probe of that name; empty: none):
   // every view draws it last, ringed and labelled at any zoom. Kept across
@@ -77,13 +82,20 @@ class BoardPicture : public QObject {
   void replaced();
 
  private:
+  struct FileColour {
+    int file = 0;
+    QRgb colour = 0;
+  };
+  void applyFileColour();
   int layerSlot(int index) const;
   void readLayerStyles();
 
   const BoardDocument* mDocument = nullptr;
   std::unique_ptr<BoardScene> mScene;  // built lazily from the document
   std::unique_ptr<ViewStyle> mStyle;
-  QHash<QString, QRgb> mProbeColours;  // replayed into every new scene
+  // Replayed into every new scene, the file's colour first.
+  std::optional<FileColour> mFileColour;
+  QHash<QString, QRgb> mProbeColours;
   QString mCurrentName;
   std::vector<int> mCurrentItems;  // of mScene, found again with it
   std::vector<int> mChanged;       // what probesChanged reports

@@ -249,9 +249,31 @@ int BoardScene::colourProbes(const QString& name, QRgb colour,
     changed = true;
     if (recoloured) recoloured->push_back(i);
   }
-  if (!changed) return count;
-  // Colours as used as each other keep their order: one probe taking a
-  // colour or leaving it changes the order only when it must.
+  if (changed) orderColours();
+  return count;
+}
+
+int BoardScene::colourAllProbes(
+    const std::function<QRgb(int entity)>& colourOf) {
+  int changed = 0;
+  for (const SceneBucket& bucket : mBuckets) {
+    if (bucket.kind != EntityKind::Probe) continue;
+    for (int i = bucket.first; i < bucket.last; ++i) {
+      const QRgb colour = colourOf(mItems[i].entity);
+      if (mColours[i] == colour) continue;
+      countColour(mColours[i], -1);
+      countColour(colour, 1);
+      mColours[i] = colour;
+      ++changed;
+    }
+  }
+  if (changed) orderColours();
+  return changed;
+}
+
+// Colours as used as each other keep their order: one probe taking a
+// colour or leaving it changes the order only when it must.
+void BoardScene::orderColours() {
   std::stable_sort(
       mColourUses.begin(), mColourUses.end(),
       [](const auto& a, const auto& b) { return a.second > b.second; });
@@ -262,7 +284,6 @@ int BoardScene::colourProbes(const QString& name, QRgb colour,
     mColourOrder[k] = mColourUses[k].first;
   }
   if (reordered) ++mColourOrderVersion;
-  return count;
 }
 
 std::vector<int> BoardScene::probeItems(const QString& name) const {

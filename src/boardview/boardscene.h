@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -71,6 +72,9 @@ class BoardScene {
   // the items whose colour changed to recoloured.
   int colourProbes(const QString& name, QRgb colour,
                    std::vector<int>* recoloured = nullptr);
+  // Gives every probe item colour where colourOf(entity) says, 0 for none:
+  // one pass over the probes, however many. Returns how many changed.
+  int colourAllProbes(const std::function<QRgb(int entity)>& colourOf);
   // The items of every probe named name, in item order.
   std::vector<int> probeItems(const QString& name) const;
   // A probe's own colour, or 0 when it has none.
@@ -98,6 +102,7 @@ class BoardScene {
   void indexGrid(SceneBucket& bucket);
   void indexProbeNames(const Board& board);
   void countColour(QRgb colour, int change);
+  void orderColours();
 
   std::vector<SceneItem> mItems;
   std::vector<SceneBucket> mBuckets;

@@ -312,6 +312,29 @@ class TestBoardView : public QObject {
     QCOMPARE(at(-60, -20, 25), kProbe);
   }
 
+  void fileColours() {
+    BoardBuilder b;
+    b.board().files.push_back({2, "panel", false, true, 9, 0});
+    b.probe("7", 20, 20);
+    b.probe("9", 40, 20);
+    b.board().entities[std::size_t(b.probe("7", 60, 20))].file = 2;
+    load(b);
+    QVERIFY(mPicture.colourProbe("9", {1, 2, 3}));
+    mPicture.colourFileProbes(1, {0, 255, 0});
+    // The file's probes, a name coloured before among them; the other
+    // file's probe of the same name is left uncoloured.
+    QCOMPARE(at(20, 20, 25), qRgb(0, 255, 0));
+    QCOMPARE(at(40, 20, 25), qRgb(0, 255, 0));
+    QCOMPARE(at(60, 20, 25), kProbe);
+    // Names coloured after it win, and all of it comes back with a new
+    // scene.
+    QVERIFY(mPicture.colourProbe("9", {255, 0, 0}));
+    turn(180);
+    QCOMPARE(at(-20, -20, 25), qRgb(0, 255, 0));
+    QCOMPARE(at(-40, -20, 25), qRgb(255, 0, 0));
+    QCOMPARE(at(60, 20, 25), kProbe);  // the panel was not turned
+  }
+
   void levelOfDetail() {
     // The whole board on one pixel, probes drawn last; the outline's left
     // edge through the middle, its other corners far beyond what the
