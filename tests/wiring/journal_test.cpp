@@ -5,6 +5,7 @@
 #include "stationlock.h"
 #include "tempfolder.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 
 #include <functional>
@@ -109,6 +110,16 @@ TEST_F(JournalTest, AJournalForAnotherStateOfTheDocumentIsRefused) {
     EXPECT_TRUE(QFileInfo::exists(aside));
     EXPECT_FALSE(QFileInfo::exists(journal.fileName()));
   }
+}
+
+// Journals on disk carry this digest: it must stay the hash of the same
+// text, whatever the names hold and however the grid is sorted.
+TEST_F(JournalTest, TheProbesDigestIsOfPositionsAndNamesInPositionOrder) {
+  probes = {{12, "P\u00e9"}, {-1, "x"}, {3, ""}, {40000, "A\tB"}};
+  const QByteArray text =
+      QStringLiteral("-1\tx\n3\t\n12\tP\u00e9\n40000\tA\tB\n").toUtf8();
+  EXPECT_EQ(stamp().probesDigest,
+            QCryptographicHash::hash(text, QCryptographicHash::Sha1));
 }
 
 TEST_F(JournalTest, ASaveEmptiesItAndLaterChangesFollowTheSavedFile) {
