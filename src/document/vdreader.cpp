@@ -230,6 +230,12 @@ struct Keywords {
   QStringList names;
 };
 
+// A slice's text and the objects the slicer counted in it.
+struct SliceText {
+  PaddedBuffer text;
+  std::size_t objects = 0;
+};
+
 // Entities read from one slice, and the keywords known after it.
 struct SliceEntities {
   std::vector<Entity> entities;
@@ -254,10 +260,10 @@ class Reader : private JsonWalker {
 
   Keywords keywords() const { return {mKeywords, mBoard.keywords}; }
 
-  SliceEntities readOwnSlice(const char* data, std::size_t size) {
+  SliceEntities readOwnSlice(const SliceText& slice) {
     mBoard.entities.clear();
-    expectEntities(entityEstimate({data, size}));
-    readSlice(data, size);
+    expectEntities(slice.objects);
+    readSlice(slice.text.data(), slice.text.size());
     return {std::move(mBoard.entities), mBoard.keywords};
   }
 
@@ -652,7 +658,9 @@ class SlicedReader {
         mProgress(progress),
         mSlicer(
             sliceBytes, [this](const char* t, std::size_t n) { head(t, n); },
-            [this](const char* t, std::size_t n) { slice(t, n); }),
+            [this](const char* t, std::size_t n, std::size_t objects) {
+              slice(t, n, objects);
+            }),
         // No larger than a slice: the tests cut text anywhere.
         mPiece(std::clamp(sliceBytes, std::size_t{1}, kPiece)) {
     if (isGzip(data, size)) mGzip.emplace(data, size);
@@ -688,17 +696,17 @@ class SlicedReader {
     mHeadKeywords = mReader->keywords();
   }
 
-  void slice(const char* text, std::size_t size) {
+  void slice(const char* text, std::size_t size, std::size_t objects) {
     if (mSlices++ == 0) {
       // Generous: room never written costs no memory.
-      const std::size_t count = entityEstimate({text, size});
+      const std::size_t count = objects;
       const std::size_t rest =
           mExpected - std::min(mExpected, mSlicer.handedOn());
       mReader->expectEntities(std::min(mExpected / kSmallestEntity,
                                        count + count * rest / size * 5 / 4));
       startWorkers();
     }
-    mWork->submit(PaddedBuffer(text, size), adoptSlice());
+    mWork->submit({PaddedBuffer(text, size), objects}, adoptSlice());
     const double f =
         std::min(0.99, double(mSlicer.handedOn()) / double(mExpected));
     if (mProgress && f > mReported) mProgress(mReported = f);
@@ -709,11 +717,11 @@ class SlicedReader {
         int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     mSliceReaders.resize(std::size_t(workers));
     mWork.emplace(workers, std::size_t(2 * workers + 2),
-                  [this](PaddedBuffer& text, int worker) {
+                  [this](SliceText& slice, int worker) {
                     std::unique_ptr<Reader>& r =
                         mSliceReaders[std::size_t(worker)];
                     if (!r) r = std::make_unique<Reader>(mHeadKeywords);
-                    return r->readOwnSlice(text.data(), text.size());
+                    return r->readOwnSlice(slice);
                   });
   }
 
@@ -737,7 +745,7 @@ class SlicedReader {
   std::size_t mSlices = 0;
   double mReported = 0;
   // Last: its threads stop before what they use goes.
-  std::optional<OrderedWork<PaddedBuffer, SliceEntities>> mWork;
+  std::optional<OrderedWork<SliceText, SliceEntities>> mWork;
 };
 
 }  // namespace

@@ -24,7 +24,7 @@ bool isBlank(char c) noexcept {
 
 }  // namespace
 
-EntitySlicer::EntitySlicer(std::size_t sliceBytes, PieceFn head, PieceFn slice)
+EntitySlicer::EntitySlicer(std::size_t sliceBytes, PieceFn head, SliceFn slice)
     : mSliceBytes(sliceBytes),
       mHead(std::move(head)),
       mSlice(std::move(slice)),
@@ -94,7 +94,7 @@ std::optional<bool> EntitySlicer::structural(std::size_t at) {
       ++mDepth;
       return false;
     case '{':
-      ++mDepth;
+      if (mDepth++ == 2 && mPart == Part::Entities) ++mObjects;
       return false;
     case ']':
     case '}':
@@ -150,7 +150,8 @@ void EntitySlicer::handOnHead(std::size_t at) {
 
 void EntitySlicer::handOnSlice(std::size_t at) {
   mHandedOn += at;
-  mSlice(mText.data(), at + 1);
+  mSlice(mText.data(), at + 1, mObjects);
+  mObjects = 0;
   ++mSlices;
   keepFrom(at + 1);
 }

@@ -20,12 +20,16 @@ class EntitySlicer {
   // Called with text followed by PaddedBuffer::kPadding readable bytes,
   // valid until the call returns.
   using PieceFn = std::function<void(const char* text, std::size_t size)>;
+  // The same, with the number of objects the run holds: its entities, if
+  // it parses.
+  using SliceFn = std::function<void(const char* text, std::size_t size,
+                                     std::size_t objects)>;
 
   // head gets the document up to its entity array, with an empty array and
   // the closing brace in place of the rest ({..., "entities":[]}); slice
   // gets "[...]" with whole entities, at least sliceBytes of them where the
   // array holds that many more.
-  EntitySlicer(std::size_t sliceBytes, PieceFn head, PieceFn slice);
+  EntitySlicer(std::size_t sliceBytes, PieceFn head, SliceFn slice);
 
   // Room for at least bytes more bytes of text, to fill and then append.
   char* room(std::size_t bytes);
@@ -51,12 +55,13 @@ class EntitySlicer {
 
   std::size_t mSliceBytes;
   PieceFn mHead;
-  PieceFn mSlice;
+  SliceFn mSlice;
   PaddedBuffer mText;  // not yet handed on; in Entities after a "["
   std::size_t mScanned = 0;
   Part mPart = Part::Head;
   std::ptrdiff_t mDepth = 0;
-  int mSlices = 0;  // handed on
+  int mSlices = 0;           // handed on
+  std::size_t mObjects = 0;  // opened in the entity array, not handed on
   std::size_t mHandedOn = 0;
   bool mInString = false;
   bool mEscaped = false;  // the next byte is escaped

@@ -118,10 +118,15 @@ TEST(SlicedRead, OnlyTheTopLevelKeyOpensTheEntities) {
 // an escaped quote, brackets and commas in strings cut nothing.
 TEST(SlicedRead, SlicesHoldWholeEntities) {
   std::vector<std::string> pieces;
+  std::vector<std::size_t> objects;
   const auto keep = [&](const char* text, std::size_t size) {
     pieces.emplace_back(text, size);
   };
-  vd::EntitySlicer slicer(1, keep, keep);
+  vd::EntitySlicer slicer(
+      1, keep, [&](const char* text, std::size_t size, std::size_t count) {
+        keep(text, size);
+        objects.push_back(count);
+      });
   const std::string text =
       R"({"a":[1,{"b":2}], "entities" : [ {"n":"\\"}, [",]\"{"],3 ] }  )";
   for (char c : text) {
@@ -134,6 +139,8 @@ TEST(SlicedRead, SlicesHoldWholeEntities) {
       R"({"a":[1,{"b":2}], "entities" : []})", R"([ {"n":"\\"}])",
       R"([ [",]\"{"]])", "[3 ]"};
   EXPECT_EQ(pieces, expected);
+  // Objects in the entity array, not in its items or strings.
+  EXPECT_EQ(objects, (std::vector<std::size_t>{1, 0, 0}));
 }
 
 }  // namespace
