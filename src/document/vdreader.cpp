@@ -126,8 +126,45 @@ class TextPool {
  public:
   QString operator()(std::string_view utf8) {
     if (utf8.empty()) return QString::fromUtf8(utf8.data(), 0);
+    return lookup(utf8, hashOf(utf8));
+  }
+
+  // put(text, QString) for each of texts (each with a utf8 view), in order.
+  // Most of a large board's texts are in memory no cache holds: each
+  // text's slot, pooled QString and characters are fetched while the texts
+  // before it are looked up, not one after the other.
+  template <class Text, class Put>
+  void resolve(const std::vector<Text>& texts, Put put) {
+    const std::size_t n = texts.size();
+    mHashes.resize(n);
+    for (std::size_t i = 0; i < n; ++i) mHashes[i] = hashOf(texts[i].utf8);
+    while ((mCount + n) * 2 >= mSlots.size()) grow();  // none in the loop
+    const std::size_t mask = mSlots.size() - 1;
+    constexpr std::size_t kAhead = 4;  // lookups per fetch stage
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i + 3 * kAhead < n)
+        __builtin_prefetch(&mSlots[mHashes[i + 3 * kAhead] & mask]);
+      if (i + 2 * kAhead < n) {
+        const Slot& s = mSlots[mHashes[i + 2 * kAhead] & mask];
+        if (s.text != kFree) __builtin_prefetch(&at(s.text));
+      }
+      if (i + kAhead < n) {
+        const Slot& s = mSlots[mHashes[i + kAhead] & mask];
+        if (s.text != kFree) __builtin_prefetch(at(s.text).constData());
+      }
+      const std::string_view utf8 = texts[i].utf8;
+      put(texts[i], utf8.empty() ? QString::fromUtf8(utf8.data(), 0)
+                                 : lookup(utf8, mHashes[i]));
+    }
+  }
+
+ private:
+  static std::uint32_t hashOf(std::string_view utf8) {
     const std::uint64_t full = std::hash<std::string_view>{}(utf8);
-    const auto hash = std::uint32_t(full ^ (full >> 32));
+    return std::uint32_t(full ^ (full >> 32));
+  }
+
+  QString lookup(std::string_view utf8, std::uint32_t hash) {
     if (mCount * 2 >= mSlots.size()) grow();
     const std::size_t mask = mSlots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -143,7 +180,6 @@ class TextPool {
     }
   }
 
- private:
   // A slot holds its text's whole hash: most texts that do not match are
   // told apart without reading them, and the table grows without them.
   // Slots are small and texts are kept in blocks that never move, because
@@ -200,6 +236,7 @@ class TextPool {
   }
 
   std::vector<Slot> mSlots;
+  std::vector<std::uint32_t> mHashes;  // of the texts being resolved
   std::vector<std::unique_ptr<QString[]>> mBlocks;
   std::uint32_t mCount = 0;
 };
@@ -497,10 +534,13 @@ class Reader : private JsonWalker {
     colour = {c[0], c[1], c[2]};
   }
 
+  // An entity's attributes take their values when its texts are pooled
+  // (poolTexts); other attributes at once.
   void readAttributes(od::value& v, const Path& path,
-                      std::vector<Attribute>& out) {
+                      std::vector<Attribute>& out, bool entity = false) {
     mScratchAttributes.clear();
     items(v, path, [&](od::value& element, const Path& at) {
+      const int index = int(mScratchAttributes.size());
       Attribute& a = mScratchAttributes.emplace_back();
       const int n = items(element, at, [&](od::value& part, const Path& pat) {
         switch (pat.index) {
@@ -508,7 +548,10 @@ class Reader : private JsonWalker {
             a.keyword = keyword(part, pat);
             break;
           case 1:
-            a.value = mTexts(text(part, pat));
+            if (entity)
+              poolLater(index, text(part, pat));
+            else
+              a.value = mTexts(text(part, pat));
             break;
           case 2:
             readDisplay(part, pat, a.display.edit());
@@ -559,14 +602,36 @@ class Reader : private JsonWalker {
   }
 
   void readEntityItems(od::array& a, const Path& path) {
+    mPending.clear();
     int i = int(mBoard.entities.size());
     for (auto result : a) {
       const Path at = item(path, i);
       od::value element;
       take(std::move(result), element, at, "an object");
       readEntity(element, at);
-      if ((++i & 1023) == 0) reportProgress();
+      if ((++i & 1023) == 0) {
+        poolTexts();
+        reportProgress();
+      }
     }
+    poolTexts();
+  }
+
+  // The entity being read gets this text, as its name (attribute -1) or
+  // as that attribute's value, when the texts are pooled. The text stays
+  // valid as long as the parsed document.
+  void poolLater(int attribute, std::string_view utf8) {
+    mPending.push_back({mBoard.entities.size() - 1, attribute, utf8});
+  }
+
+  void poolTexts() {
+    mTexts.resolve(mPending, [this](const PendingText& p, QString text) {
+      Entity& e = mBoard.entities[p.entity];
+      (p.attribute < 0 ? e.name
+                       : e.attributes[std::size_t(p.attribute)].value) =
+          std::move(text);
+    });
+    mPending.clear();
   }
 
   void readEntity(od::value& v, const Path& path) {
@@ -613,13 +678,13 @@ class Reader : private JsonWalker {
               e.angle = number(ev, at);
               break;
             case kName:
-              e.name = mTexts(text(ev, at));
+              poolLater(-1, text(ev, at));
               break;
             case kOutline:
               readOutline(ev, at, e);
               break;
             case kAttributes:
-              readAttributes(ev, at, e.attributes);
+              readAttributes(ev, at, e.attributes, true);
               break;
           }
         },
@@ -645,6 +710,12 @@ class Reader : private JsonWalker {
   std::vector<Attribute> mScratchAttributes;
   std::vector<QPointF> mScratchOutline;
   TextPool mTexts;
+  struct PendingText {
+    std::size_t entity;
+    int attribute;  // -1: the name
+    std::string_view utf8;
+  };
+  std::vector<PendingText> mPending;
 };
 
 // Reads a document's text as it is inflated or copied, a piece at a time,

@@ -193,6 +193,23 @@ TEST(FormatRoundTrip, MinusZeroAndLoneSurrogatesStillWriteReadably) {
   EXPECT_EQ(parse(json).entities[2].name, "\uFFFDa\"");
 }
 
+// Texts are pooled a run of entities at a time: every name and value
+// still lands on its own entity and attribute, across the runs and slices.
+TEST(FormatRoundTrip, ThousandsOfNamesAndValuesComeBackInPlace) {
+  Board board = parse(kSample);
+  const Entity model = board.entities[2];
+  for (int i = 0; i < 2500; ++i) {
+    Entity& e = board.entities.emplace_back(model);
+    e.name = i % 3 ? QString("E%1").arg(i) : QString();
+    for (std::size_t a = 0; a < e.attributes.size(); ++a)
+      e.attributes[a].value = QString("V%1").arg(i % (a + 2) ? i : -1);
+  }
+  const QByteArray json = serializeBoard(board);
+  EXPECT_EQ(parse(json), board);
+  const vd::PaddedBuffer bytes(json.constData(), std::size_t(json.size()));
+  EXPECT_EQ(vd::parseSliced(bytes.data(), bytes.size(), 4096, {}), board);
+}
+
 // Keys the writer omits read as the model's defaults: the round trips show
 // it for files, entities and attributes; the rest is here. The keyword
 // table comes last in the text yet numbers the names first; names missing
