@@ -83,6 +83,14 @@ void MainWindow::loadFileNow(const QString& fileName) {
   setControlsEnabled(false);
   frmBusy->setPhase(QStringLiteral("Building probe table"));
   buildProbeTableInGrid();
+  // The journal's stamp of these probes is worked out on another core
+  // while the board is shown and the rules and marks applied; sorting
+  // changes no stamp.
+  std::future<DocumentStamp> stamp =
+      std::async(std::launch::async,
+                 [path = mDocumentPath, probes = stampedProbes()]() mutable {
+                   return stampDocument(path, std::move(probes));
+                 });
 
   // The views take the board once its scene is built, which the grid gave
   // time for; the board moves only then.
@@ -118,7 +126,7 @@ void MainWindow::loadFileNow(const QString& fileName) {
   showCurrentProbe();
   applyReadOnly();
   setBusyPointer(false);
-  startJournal();
+  startJournal(stamp.get());
   fgProbes->setFocus();
 }
 

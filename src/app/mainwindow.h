@@ -225,7 +225,9 @@ class MainWindow : public QMainWindow, public ProbeGridHost {
   // station holds it.
   bool lockSaveTarget(const QString& path, std::unique_ptr<StationLock>& lock);
   void applyReadOnly();
-  void startJournal();
+  // The grid's probes as the journal's stamp names them.
+  std::vector<StampedProbe> stampedProbes() const;
+  void startJournal(DocumentStamp stamp);
   void offerRecovery();
   bool applyRecovered(const std::vector<JournalEntry>& entries);
   void refuseJournal(const QString& reason);

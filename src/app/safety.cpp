@@ -79,18 +79,22 @@ void MainWindow::applyReadOnly() {
   updateTitle();
 }
 
-void MainWindow::startJournal() {
-  mJournalWarned = false;
-  if (mReadOnly || mSetup.dataFolder.isEmpty()) return;
-  const GridModel& grid = probeGrid();
+std::vector<StampedProbe> MainWindow::stampedProbes() const {
+  const GridModel& grid = *fgProbes->grid();
   std::vector<StampedProbe> probes;
   probes.reserve(size_t(grid.rows()));
   for (int r = 1; r < grid.rows(); ++r)
     probes.push_back(
         {dataPositionOf(grid, r), grid.text(r, probe_grid::kProbe)});
+  return probes;
+}
+
+void MainWindow::startJournal(DocumentStamp stamp) {
+  mJournalWarned = false;
+  if (mReadOnly || mSetup.dataFolder.isEmpty()) return;
   mJournal = std::make_unique<WiringJournal>(
       QDir(mSetup.dataFolder).filePath(QStringLiteral("journals")),
-      stampDocument(mDocumentPath, std::move(probes)));
+      std::move(stamp));
   mJournaledSettings = settingsShown();
   offerRecovery();
 }
