@@ -21,9 +21,11 @@
 // the kernel counts the peak memory of the process that starts a child
 // into the child's (wait4's ru_maxrss), so this one stays small, and its
 // own peak is printed as the floor under the figures. Times are medians over
-// the pairs; peak_MiB is the launch's peak resident memory. At the end: a
-// summary of each size, and each larger size's cost per probe against the
-// smallest.
+// the pairs; peak_MiB is the launch's peak resident memory. The sizes take
+// turns, a pair of each per round (--pairs rounds), so that a larger size's
+// cost per probe is taken round by round against the smallest's and a
+// machine that slows down during the series moves both alike. At the end: a
+// summary of each size, and each larger size's cost per probe.
 //
 //   bench_launch [--sizes=100000,300000] [--pairs=5] [--program=PATH]
 //                [benchmark flags]
@@ -67,6 +69,8 @@ struct Summary {
   double zcatWall = 0, zcatCpu = 0;
   double ratio = 0, ratioCpu = 0;
   double cached = 0;
+  // Against the smallest size, per probe: the median of the rounds'.
+  double perProbe = 0, perProbeCpu = 0;
 };
 
 std::map<int, Summary>& summaries() {
@@ -109,72 +113,104 @@ std::string failure(const char* what, const ChildRun& run) {
          std::to_string(run.exitStatus);
 }
 
-void BM_Launch(benchmark::State& state, const std::string& program,
-               const std::string& board, int probes) {
-  struct Series {
-    std::vector<double> wall, cpu, user, system, peak, zcatWall, zcatCpu, ratio,
-        ratioCpu;
-  } s;
+struct Board {
+  int probes = 0;
+  std::string path;
+};
+
+struct Series {
+  std::vector<double> wall, cpu, user, system, peak, zcatWall, zcatCpu, ratio,
+      ratioCpu;
   double cached = 0;
+};
+
+// One launch and one zcat of board, cold; an error, or nothing.
+std::string runPair(const std::string& program, const Board& board, Series& s) {
+  QTemporaryDir user;
+  // Qt's offscreen platform warns about every window: kept for a failure.
+  const QString messages = user.filePath(QStringLiteral("messages"));
+  s.cached = std::max(s.cached, lw::bench::dropFromPageCache(board.path));
+  const ChildRun launch =
+      lw::bench::runChild({program, board.path}, launchEnvironment(user.path()),
+                          messages.toStdString());
+  s.cached = std::max(s.cached, lw::bench::dropFromPageCache(board.path));
+  const ChildRun zcat = lw::bench::runChild({"zcat", board.path});
+  if (!launch.succeeded()) {
+    QFile file(messages);
+    if (file.open(QIODevice::ReadOnly)) std::cerr << file.readAll().data();
+    return failure(program.c_str(), launch) +
+           " (the title did not name the file or the grid stayed empty)";
+  }
+  if (!zcat.succeeded()) return failure("zcat", zcat);
+  s.wall.push_back(launch.wallSeconds);
+  s.cpu.push_back(launch.cpuSeconds());
+  s.user.push_back(launch.userSeconds);
+  s.system.push_back(launch.systemSeconds);
+  s.peak.push_back(launch.peakMiB);
+  s.zcatWall.push_back(zcat.wallSeconds);
+  s.zcatCpu.push_back(zcat.cpuSeconds());
+  s.ratio.push_back(launch.wallSeconds / zcat.wallSeconds);
+  s.ratioCpu.push_back(launch.cpuSeconds() / zcat.cpuSeconds());
+  return {};
+}
+
+// Every iteration is a round: each size once, the order turning round by
+// round, so that all sizes meet the same machine and a larger size's cost
+// per probe is taken round by round against the smallest's.
+void BM_Launch(benchmark::State& state, const std::string& program,
+               const std::vector<Board>& boards) {
+  std::vector<Series> series(boards.size());
   {
     QTemporaryDir user;
     lw::bench::runChild({program, "--version"}, launchEnvironment(user.path()));
   }
+  int round = 0;
   for (auto _ : state) {
-    QTemporaryDir user;
-    // Qt's offscreen platform warns about every window: kept for a failure.
-    const QString messages = user.filePath(QStringLiteral("messages"));
-    cached = std::max(cached, lw::bench::dropFromPageCache(board));
-    const ChildRun launch =
-        lw::bench::runChild({program, board}, launchEnvironment(user.path()),
-                            messages.toStdString());
-    cached = std::max(cached, lw::bench::dropFromPageCache(board));
-    const ChildRun zcat = lw::bench::runChild({"zcat", board});
-    if (!launch.succeeded()) {
-      QFile file(messages);
-      if (file.open(QIODevice::ReadOnly)) std::cerr << file.readAll().data();
-      state.SkipWithError((failure(program.c_str(), launch) +
-                           " (the title did not name the file or the grid "
-                           "stayed empty)")
-                              .c_str());
-      break;
+    double seconds = 0;
+    for (std::size_t k = 0; k < boards.size(); ++k) {
+      const std::size_t b = round % 2 ? boards.size() - 1 - k : k;
+      if (std::string error = runPair(program, boards[b], series[b]);
+          !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+      }
+      seconds += series[b].wall.back();
     }
-    if (!zcat.succeeded()) {
-      state.SkipWithError(failure("zcat", zcat).c_str());
-      break;
-    }
-    state.SetIterationTime(launch.wallSeconds);
-    s.wall.push_back(launch.wallSeconds);
-    s.cpu.push_back(launch.cpuSeconds());
-    s.user.push_back(launch.userSeconds);
-    s.system.push_back(launch.systemSeconds);
-    s.peak.push_back(launch.peakMiB);
-    s.zcatWall.push_back(zcat.wallSeconds);
-    s.zcatCpu.push_back(zcat.cpuSeconds());
-    s.ratio.push_back(launch.wallSeconds / zcat.wallSeconds);
-    s.ratioCpu.push_back(launch.cpuSeconds() / zcat.cpuSeconds());
+    state.SetIterationTime(seconds);
+    ++round;
   }
-  if (s.wall.empty()) return;
-  const Summary m{QFileInfo(QString::fromStdString(board)).size() / 1048576.0,
-                  int(s.wall.size()),
-                  median(s.wall),
-                  median(s.cpu),
-                  median(s.user),
-                  median(s.system),
-                  median(s.peak),
-                  median(s.zcatWall),
-                  median(s.zcatCpu),
-                  median(s.ratio),
-                  median(s.ratioCpu),
-                  cached * 100};
-  summaries()[probes] = m;
-  state.counters["launch_cpu_s"] = m.cpu;
-  state.counters["peak_MiB"] = m.peak;
-  state.counters["zcat_s"] = m.zcatWall;
-  state.counters["zcat_cpu_s"] = m.zcatCpu;
-  state.counters["ratio"] = m.ratio;
-  state.counters["ratio_cpu"] = m.ratioCpu;
-  state.counters["cached_pct"] = m.cached;
+  for (std::size_t b = 0; b < boards.size(); ++b) {
+    const Series& s = series[b];
+    if (s.wall.empty()) return;
+    Summary m{
+        QFileInfo(QString::fromStdString(boards[b].path)).size() / 1048576.0,
+        int(s.wall.size()),
+        median(s.wall),
+        median(s.cpu),
+        median(s.user),
+        median(s.system),
+        median(s.peak),
+        median(s.zcatWall),
+        median(s.zcatCpu),
+        median(s.ratio),
+        median(s.ratioCpu),
+        s.cached * 100,
+        {},
+        {}};
+    const double scale = double(boards[b].probes) / boards.front().probes;
+    std::vector<double> perProbe, perProbeCpu;
+    for (std::size_t r = 0; r < s.wall.size(); ++r) {
+      perProbe.push_back(s.wall[r] / series.front().wall[r] / scale);
+      perProbeCpu.push_back(s.cpu[r] / series.front().cpu[r] / scale);
+    }
+    m.perProbe = median(perProbe);
+    m.perProbeCpu = median(perProbeCpu);
+    summaries()[boards[b].probes] = m;
+    const std::string n = std::to_string(boards[b].probes);
+    state.counters["ratio_" + n] = m.ratio;
+    state.counters["peak_MiB_" + n] = m.peak;
+    if (b > 0) state.counters["per_probe_" + n] = m.perProbe;
+  }
 }
 
 void printSummaries() {
@@ -196,10 +232,11 @@ void printSummaries() {
     const auto& [probes, m] = *it;
     const double scale = double(probes) / base;
     std::printf(
-        "%d against %d probes, per probe (1.00 = linear): launch %.2f wall, "
-        "%.2f cpu, peak memory %.2f; zcat %.2f wall\n",
-        probes, base, m.wall / b.wall / scale, m.cpu / b.cpu / scale,
-        m.peak / b.peak / scale, m.zcatWall / b.zcatWall / scale);
+        "%d against %d probes, per probe (1.00 = linear), median of the "
+        "rounds: launch %.2f wall, %.2f cpu; of the medians: peak memory "
+        "%.2f, zcat %.2f wall\n",
+        probes, base, m.perProbe, m.perProbeCpu, m.peak / b.peak / scale,
+        m.zcatWall / b.zcatWall / scale);
   }
 }
 
@@ -247,7 +284,11 @@ int main(int argc, char** argv) {
 
   QTemporaryDir dir;
   if (!dir.isValid()) return 1;
-  for (int probes : options.sizes) {
+  std::vector<int> sizes = options.sizes;
+  std::sort(sizes.begin(), sizes.end());
+  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+  std::vector<Board> boards;
+  for (int probes : sizes) {
     std::cerr << "generating " << probes << " probes..." << std::endl;
     const QString path =
         dir.filePath(QStringLiteral("board-%1.vdz").arg(probes));
@@ -257,13 +298,12 @@ int main(int argc, char** argv) {
       std::cerr << "bench_launch: " << LW_GENERATOR << " failed\n";
       return 1;
     }
-    benchmark::RegisterBenchmark(("launch/" + std::to_string(probes)).c_str(),
-                                 BM_Launch, options.program, path.toStdString(),
-                                 probes)
-        ->Iterations(options.pairs)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
+    boards.push_back({probes, path.toStdString()});
   }
+  benchmark::RegisterBenchmark("launch", BM_Launch, options.program, boards)
+      ->Iterations(options.pairs)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond);
   benchmark::RunSpecifiedBenchmarks();
   printSummaries();
   rusage self{};
