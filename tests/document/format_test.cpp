@@ -193,6 +193,22 @@ TEST(FormatRoundTrip, MinusZeroAndLoneSurrogatesStillWriteReadably) {
   EXPECT_EQ(parse(json).entities[2].name, "\uFFFDa\"");
 }
 
+// A large board's entities are checked in parts at once: the problem named
+// is still the first in the document.
+TEST(FormatWrite, TheFirstProblemOfALargeBoardIsNamed) {
+  Board board = parse(kSample);
+  board.entities.resize(400'000, board.entities[1]);
+  board.entities[390'000].width = -1;
+  const auto problem = [&] {
+    return errorOf([&] { serializeBoard(board); }).toStdString();
+  };
+  EXPECT_NE(problem().find("entities[390000].w: a size must not be"),
+            std::string::npos);
+  board.entities[150'000].file = 99;
+  EXPECT_NE(problem().find("entities[150000].f: no file has number 99"),
+            std::string::npos);
+}
+
 // Texts are pooled a run of entities at a time: every name and value
 // still lands on its own entity and attribute, across the runs and slices.
 TEST(FormatRoundTrip, ThousandsOfNamesAndValuesComeBackInPlace) {
