@@ -71,6 +71,25 @@ bool isAlignedRectangle(const std::vector<QPointF>& p) {
   return true;
 }
 
+// Puts item order[k] at place k, in place, one cycle of the permutation
+// at a time: a copy of a large bucket would be fresh memory to fault in.
+template <class It>
+void permute(It items, std::vector<int> order) {
+  for (int i = 0; i < int(order.size()); ++i) {
+    if (order[i] == i) continue;
+    SceneItem first = items[i];
+    int at = i;
+    while (order[at] != i) {
+      const int from = order[at];
+      items[at] = items[from];
+      order[at] = at;
+      at = from;
+    }
+    items[at] = first;
+    order[at] = at;
+  }
+}
+
 }  // namespace
 
 BoardScene::BoardScene(const Board& board) {
@@ -169,14 +188,17 @@ void BoardScene::buildBuckets(std::vector<SceneItem> items,
     indexGrid(bucket);
     mBuckets.push_back(std::move(bucket));
   }
-  std::vector<QPointF> corners;
-  corners.reserve(2 * mItems.size());
-  for (const SceneItem& item : mItems) {
-    const QSizeF h = worldHalfExtent(item);
-    corners.emplace_back(item.x - h.width(), item.y - h.height());
-    corners.emplace_back(item.x + h.width(), item.y + h.height());
+  if (!mItems.empty()) {
+    double left = mItems[0].x, right = left, top = mItems[0].y, bottom = top;
+    for (const SceneItem& item : mItems) {
+      const QSizeF h = worldHalfExtent(item);
+      left = std::min(left, item.x - h.width());
+      right = std::max(right, item.x + h.width());
+      top = std::min(top, item.y - h.height());
+      bottom = std::max(bottom, item.y + h.height());
+    }
+    mBounds = QRectF(QPointF(left, top), QPointF(right, bottom));
   }
-  if (!corners.empty()) mBounds = boundingBox(corners);
   mColours.assign(mItems.size(), 0);
 }
 
@@ -187,11 +209,7 @@ void BoardScene::indexGrid(SceneBucket& bucket) {
   auto buildOver = [&](auto from, auto to) {
     centres.clear();
     for (auto it = from; it != to; ++it) centres.emplace_back(it->x, it->y);
-    const std::vector<int> order = bucket.grid.build(centres, 8);
-    std::vector<SceneItem> sorted;
-    sorted.reserve(order.size());
-    for (int i : order) sorted.push_back(from[i]);
-    std::copy(sorted.begin(), sorted.end(), from);
+    permute(from, bucket.grid.build(centres, 8));
   };
   buildOver(begin, end);
 

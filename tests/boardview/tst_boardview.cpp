@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <numeric>
 #include <tuple>
 
 using namespace lw;
@@ -310,6 +312,33 @@ class TestBoardView : public QObject {
     // A document given anew starts with no probe coloured, layers as read.
     mPicture.setDocument(&mDocument);
     QCOMPARE(at(-60, -20, 25), kProbe);
+  }
+
+  // Items scattered over the board are sorted into grid cells in place:
+  // each is kept once and found where it lies.
+  void gridFindsEveryItemOnce() {
+    BoardBuilder b;
+    constexpr int kProbes = 600;
+    for (int i = 0; i < kProbes; ++i)
+      b.probe(QString::number(i), (i * 7919) % 997 / 10.0,
+              (i * 104729) % 991 / 10.0);
+    load(b);
+    const BoardScene& scene = mPicture.scene();
+    std::vector<int> entities;
+    for (const SceneBucket& bucket : scene.buckets()) {
+      for (int i = bucket.first; i < bucket.last; ++i) {
+        const SceneItem& item = scene.items()[std::size_t(i)];
+        entities.push_back(item.entity);
+        bool found = false;
+        scene.forEachItem(bucket, {item.x, item.y, 0, 0},
+                          [&](int k) { found = found || k == i; });
+        QVERIFY(found);
+      }
+    }
+    std::sort(entities.begin(), entities.end());
+    std::vector<int> all(kProbes);
+    std::iota(all.begin(), all.end(), 0);
+    QCOMPARE(entities, all);
   }
 
   void fileColours() {
