@@ -102,8 +102,7 @@ bool BoardPicture::colourProbe(const QString& name, Rgb colour) {
 void BoardPicture::colourFileProbes(int file, Rgb colour) {
   mFileColour = FileColour{file, qRgb(colour.r, colour.g, colour.b)};
   mProbeColours.clear();
-  scene();
-  applyFileColour();
+  if (mScene) applyFileColour();  // else when the scene is built
   emit changed();
 }
 

@@ -260,10 +260,7 @@ int BoardScene::colourProbes(const QString& name, QRgb colour,
   bool changed = false;
   for (int i = mFirstProbe.value(name) - 1; i >= 0; i = mNextProbe[i]) {
     ++count;
-    if (mColours[i] == colour) continue;
-    countColour(mColours[i], -1);
-    countColour(colour, 1);
-    mColours[i] = colour;
+    if (!setColour(i, colour)) continue;
     changed = true;
     if (recoloured) recoloured->push_back(i);
   }
@@ -276,17 +273,19 @@ int BoardScene::colourAllProbes(
   int changed = 0;
   for (const SceneBucket& bucket : mBuckets) {
     if (bucket.kind != EntityKind::Probe) continue;
-    for (int i = bucket.first; i < bucket.last; ++i) {
-      const QRgb colour = colourOf(mItems[i].entity);
-      if (mColours[i] == colour) continue;
-      countColour(mColours[i], -1);
-      countColour(colour, 1);
-      mColours[i] = colour;
-      ++changed;
-    }
+    for (int i = bucket.first; i < bucket.last; ++i)
+      if (setColour(i, colourOf(mItems[i].entity))) ++changed;
   }
   if (changed) orderColours();
   return changed;
+}
+
+bool BoardScene::setColour(int item, QRgb colour) {
+  if (mColours[item] == colour) return false;
+  countColour(mColours[item], -1);
+  countColour(colour, 1);
+  mColours[item] = colour;
+  return true;
 }
 
 // Colours as used as each other keep their order: one probe taking a

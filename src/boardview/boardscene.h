@@ -102,6 +102,8 @@ class BoardScene {
   void indexGrid(SceneBucket& bucket);
   void indexProbeNames(const Board& board);
   void countColour(QRgb colour, int change);
+  // False when the item had that colour already.
+  bool setColour(int item, QRgb colour);
   void orderColours();
 
   std::vector<SceneItem> mItems;

@@ -125,7 +125,6 @@ constexpr std::array<std::string_view, 5> kLayerKeys = {"index", "name", "type",
 class TextPool {
  public:
   QString operator()(std::string_view utf8) {
-    if (utf8.empty()) return QString::fromUtf8(utf8.data(), 0);
     return lookup(utf8, hashOf(utf8));
   }
 
@@ -152,9 +151,7 @@ class TextPool {
         const Slot& s = mSlots[mHashes[i + kAhead] & mask];
         if (s.text != kFree) __builtin_prefetch(at(s.text).constData());
       }
-      const std::string_view utf8 = texts[i].utf8;
-      put(texts[i], utf8.empty() ? QString::fromUtf8(utf8.data(), 0)
-                                 : lookup(utf8, mHashes[i]));
+      put(texts[i], lookup(texts[i].utf8, mHashes[i]));
     }
   }
 
@@ -165,6 +162,7 @@ class TextPool {
   }
 
   QString lookup(std::string_view utf8, std::uint32_t hash) {
+    if (utf8.empty()) return QString::fromUtf8(utf8.data(), 0);
     if (mCount * 2 >= mSlots.size()) grow();
     const std::size_t mask = mSlots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -770,11 +768,11 @@ class SlicedReader {
   void slice(const char* text, std::size_t size, std::size_t objects) {
     if (mSlices++ == 0) {
       // Generous: room never written costs no memory.
-      const std::size_t count = objects;
       const std::size_t rest =
           mExpected - std::min(mExpected, mSlicer.handedOn());
-      mReader->expectEntities(std::min(mExpected / kSmallestEntity,
-                                       count + count * rest / size * 5 / 4));
+      mReader->expectEntities(
+          std::min(mExpected / kSmallestEntity,
+                   objects + objects * rest / size * 5 / 4));
       startWorkers();
     }
     mWork->submit({PaddedBuffer(text, size), objects}, adoptSlice());
